@@ -1,0 +1,80 @@
+// Byte streams the PDF is written to: the output file and memory buffers.
+#ifndef QUILNOTE_BASE_OUTPUT_STREAM_H_
+#define QUILNOTE_BASE_OUTPUT_STREAM_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/byte_block.h"
+
+namespace quilnote {
+
+class TOutputStream {
+ public:
+  virtual ~TOutputStream() = default;
+  // Appends up to `n` bytes and returns how many were taken.
+  virtual size_t Write(const char* data, size_t n) = 0;
+  // The byte offset from the start of the stream: the bytes written so far.
+  virtual uint64_t Position() const = 0;
+};
+
+// Appends `s` unchanged; writes nothing for an empty string. Does not look
+// at how many bytes the stream took: a stream that cannot take a write
+// reports it itself.
+inline void WriteStr(TOutputStream& out, std::string_view s) {
+  if (!s.empty()) out.Write(s.data(), s.size());
+}
+
+// A file written through a large buffer. Every write is taken whole or
+// raises EWriteError "Stream write error" (disk full, file size limit, ...);
+// nothing is ever silently dropped.
+class TFileStream : public TOutputStream {
+ public:
+  // Takes ownership of the open descriptor `fd`.
+  explicit TFileStream(int fd);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  size_t Write(const char* data, size_t n) override;
+  uint64_t Position() const override { return flushed_ + buffer_.size(); }
+
+  // Writes out what is buffered and closes the file; raises EWriteError when
+  // either fails. The destructor does the same, silently, on error paths, so
+  // that the bytes written before a failure stay in the file.
+  void Close();
+
+ private:
+  void Flush();
+  void WriteAll(const char* data, size_t n);
+
+  int fd_;
+  bool failed_ = false;
+  uint64_t flushed_ = 0;
+  TByteBlock buffer_;
+};
+
+// A growable in-memory byte stream. A buffer that cannot grow raises
+// EStreamError "Out of memory while expanding memory stream".
+class TMemoryStream : public TOutputStream {
+ public:
+  size_t Write(const char* data, size_t n) override;
+  uint64_t Position() const override { return block_.size(); }
+
+  std::string_view view() const { return block_.view(); }
+  char* data() { return block_.data(); }
+  size_t size() const { return block_.size(); }
+  void Clear() { block_.Clear(); }
+  // Makes room for `extra` more bytes and returns where they go; the caller
+  // then declares how many it used with Commit.
+  char* Extend(size_t extra);
+  void Commit(size_t used) { block_.SetSize(block_.size() + used); }
+
+ private:
+  TByteBlock block_;
+};
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_BASE_OUTPUT_STREAM_H_

@@ -1,0 +1,44 @@
+// 32-bit integer arithmetic that wraps as two's complement on purpose.
+// Page sizes, margins and font sizes are user-supplied 32-bit values, and
+// the document's geometry is computed the way a 32-bit machine computes it:
+// overflow wraps. Division by zero and -2147483648 div -1 raise errors
+// instead of trapping.
+#ifndef QUILNOTE_BASE_WRAP_INT_H_
+#define QUILNOTE_BASE_WRAP_INT_H_
+
+#include <cstdint>
+#include <limits>
+
+#include "base/errors.h"
+
+namespace quilnote {
+
+constexpr int32_t WrapAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+constexpr int32_t WrapSub(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+constexpr int32_t WrapMul(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+// The low 32 bits of a byte count, as a 32-bit signed number.
+constexpr int32_t WrapCount(uint64_t n) {
+  return static_cast<int32_t>(static_cast<uint32_t>(n));
+}
+
+// Truncating division. Raises EDivByZero "Division by zero" for b == 0 and
+// EIntOverflow "Arithmetic overflow" for the one quotient that does not fit.
+inline int32_t CheckedDiv(int32_t a, int32_t b) {
+  if (b == 0) throw EDivByZero("Division by zero");
+  if (b == -1 && a == std::numeric_limits<int32_t>::min())
+    throw EIntOverflow("Arithmetic overflow");
+  return a / b;
+}
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_BASE_WRAP_INT_H_

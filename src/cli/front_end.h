@@ -1,0 +1,24 @@
+// The program entry's work: options, checks, conversion, usage text and the
+// failure report.
+#ifndef QUILNOTE_CLI_FRONT_END_H_
+#define QUILNOTE_CLI_FRONT_END_H_
+
+#include <string>
+
+#include "base/errors.h"
+
+namespace quilnote {
+
+// Runs the program with the process's arguments and returns the exit status:
+// 0 for every run that ends normally (a conversion, messages only, or the
+// usage text), 1 after the failure report.
+int RunFrontEnd(int argc, const char* const* argv);
+
+// The failure report for `error`: "Exception <type> in module <module> at
+// <address>." CR LF, the message with a final "." added when missing, CR
+// LF, both lines together cut to 1,024 bytes, then one more CR LF.
+std::string FailureReport(const Exception& error, const std::string& module_name);
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_CLI_FRONT_END_H_

@@ -1,0 +1,137 @@
+#include "pdf/convert.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
+
+#include "base/errors.h"
+#include "base/messages.h"
+#include "base/number_format.h"
+#include "base/output_stream.h"
+#include "pdf/font_objects.h"
+#include "pdf/page_list.h"
+#include "pdf/pages.h"
+#include "pdf/pdf_obj_mem_manager.h"
+#include "text/line_list.h"
+#include "text/text_file.h"
+
+namespace quilnote {
+
+namespace {
+
+struct TPaper {
+  std::string_view code;
+  int32_t width;
+  int32_t height;
+};
+
+constexpr TPaper kPapers[] = {
+    {"A4P", 595, 842}, {"A4L", 842, 595}, {"A3P", 842, 1191}, {"A3L", 1191, 842},
+    {"B5P", 516, 729}, {"B5L", 729, 516}, {"B4P", 729, 1032}, {"B4L", 1032, 729},
+};
+
+// Creates (or truncates) the output file. There is no exclusive hold here:
+// other processes could open the file meanwhile.
+int CreateOutputFile(const std::string& name) {
+  int fd;
+  do {
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    int error = errno;
+    throw EFCreateError("Cannot create file \"" + FullPath(name) + "\". " +
+                        SystemErrorText(error));
+  }
+  return fd;
+}
+
+void WriteCatalogAndPageTree(TOutputStream& out, TPDFObjMemManager& table,
+                             const TPageList& page_list) {
+  table.RecordOffset(0, out.Position());
+  WriteStr(out, "1 0 obj\n<<\n/Type /Catalog\n/Pages 2 0 R\n>>\nendobj\n");
+
+  table.RecordOffset(1, out.Position());
+  WriteStr(out, "2 0 obj\n<<\n/Type /Pages\n/Kids [");
+  std::string kids;
+  for (uint64_t i = 0; i < page_list.Count(); ++i) {
+    kids += ' ';
+    kids += FormatUInt(page_list.Entry(i));
+    kids += " 0 R";
+    if (kids.size() >= (1 << 16)) {
+      WriteStr(out, kids);
+      kids.clear();
+    }
+  }
+  WriteStr(out, kids);
+  WriteStr(out, " ]\n/Count " + FormatUInt(page_list.Count()) + "\n>>\nendobj\n");
+}
+
+}  // namespace
+
+TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_number_letter,
+                          const std::string& paper_code, int32_t horizontal_margin,
+                          int32_t vertical_margin, int32_t font_size) {
+  TPDFSettings settings;
+  settings.HorizontalMargin = horizontal_margin;
+  settings.VerticalMargin = vertical_margin;
+  settings.FontSize = font_size;
+  settings.PageNumberReserve = page_number_letter == 'y' ? 8 : 0;
+  switch (compression_letter) {
+    case 'd': settings.CompressionLevel = 2; break;
+    case 'f': settings.CompressionLevel = 1; break;
+    case 'm': settings.CompressionLevel = 3; break;
+    default: settings.CompressionLevel = 0; break;
+  }
+  for (const TPaper& paper : kPapers) {
+    if (paper_code == paper.code) {
+      settings.PageWidth = paper.width;
+      settings.PageHeight = paper.height;
+      break;
+    }
+  }
+  switch (font_letter) {
+    case 'g': settings.BaseFontName = "MS-Gothic"; break;
+    case 'h': settings.BaseFontName = "HeiseiKakuGo-W5"; break;
+    case 'i': settings.BaseFontName = "HeiseiMin-W3"; break;
+    case 'm': settings.BaseFontName = "MS-Mincho"; break;
+    default: break;
+  }
+  return settings;
+}
+
+void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                     char compression_letter, char font_letter, char page_number_letter,
+                     const std::string& paper_code, int32_t horizontal_margin,
+                     int32_t vertical_margin, int32_t font_size) {
+  const TPDFSettings settings =
+      MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
+                   horizontal_margin, vertical_margin, font_size);
+  if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
+  if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
+
+  // Declared in this order so that they are released in the reverse one:
+  // table, line lists, then the file, closed last. A failure anywhere leaves
+  // the file holding what was written up to it.
+  TFileStream out(CreateOutputFile(pdf_file_name));
+  TPageList page_list;
+  TLineList text_lines;
+  TPDFObjMemManager table(1000, 1000);
+
+  LoadTextFile(text_lines, text_file_name);
+  table.SetCount(table.Count() + 2);  // the catalog and the page tree come last
+  WriteStr(out, "%PDF-1.3\n");
+  WriteFontObjects(out, table, settings.BaseFontName);
+  WritePages(out, table, settings, text_lines, page_list);
+  WriteCatalogAndPageTree(out, table, page_list);
+
+  const uint64_t xref_entry = table.Count();
+  table.RecordOffset(xref_entry, out.Position());
+  WriteXref(out, table.Offsets(), table.Count());
+  WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) +
+                    "\n/Root 1 0 R\n>>\nstartxref\n" +
+                    FormatInt(table.Offsets()[xref_entry]) + "\n%%EOF");
+  out.Close();
+}
+
+}  // namespace quilnote

@@ -1,0 +1,31 @@
+// One conversion of a text file into a PDF file.
+#ifndef QUILNOTE_PDF_CONVERT_H_
+#define QUILNOTE_PDF_CONVERT_H_
+
+#include <cstdint>
+#include <string>
+
+#include "pdf/pdf_settings.h"
+
+namespace quilnote {
+
+// The settings for the command line's letters and numbers: compression 'd'
+// 'f' 'm' 'n', font 'g' 'h' 'i' 'm', page numbers 'y', paper "A4P" and the
+// like. Unknown letters and codes leave their fields at 0 or empty.
+TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_number_letter,
+                          const std::string& paper_code, int32_t horizontal_margin,
+                          int32_t vertical_margin, int32_t font_size);
+
+// Converts `text_file_name` into the PDF file `pdf_file_name`, printing the
+// statistics lines on standard output. The output file is created (or
+// truncated) before the text is read; on failure it keeps what was written.
+// Raises Exception for an empty name, EFCreateError / EFOpenError when a
+// file cannot be created / opened, and whatever the writing raises.
+void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                     char compression_letter, char font_letter, char page_number_letter,
+                     const std::string& paper_code, int32_t horizontal_margin,
+                     int32_t vertical_margin, int32_t font_size);
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_PDF_CONVERT_H_

@@ -1,0 +1,23 @@
+// The settings of one conversion, filled once from the command line.
+#ifndef QUILNOTE_PDF_PDF_SETTINGS_H_
+#define QUILNOTE_PDF_PDF_SETTINGS_H_
+
+#include <cstdint>
+#include <string>
+
+namespace quilnote {
+
+struct TPDFSettings {
+  int32_t PageWidth = 0;          // points
+  int32_t PageHeight = 0;         // points
+  int32_t HorizontalMargin = 0;   // points: the x where every line starts
+  int32_t VerticalMargin = 0;     // points
+  int32_t FontSize = 0;           // points
+  uint8_t CompressionLevel = 0;   // 0 none, 1 fastest, 2 default, 3 maximum
+  std::string BaseFontName;       // the font face the PDF names
+  int32_t PageNumberReserve = 0;  // 8 when page numbers are printed, else 0
+};
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_PDF_PDF_SETTINGS_H_

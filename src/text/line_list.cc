@@ -1,0 +1,151 @@
+#include "text/line_list.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "text/line_width.h"
+
+namespace quilnote {
+
+TLineReader::TLineReader(const TLineList& list)
+    : TLineReader(list.text_.data(), list.end_, list.wrap_) {}
+
+std::string_view TLineReader::NextRawLine() {
+  const char* start = text_ + pos_;
+  size_t left = end_ - pos_;
+  // The line ends at the first CR or LF. Find the first LF, then look for a
+  // lone CR before it (rare in practice, so the common case is two memchr).
+  const char* lf = static_cast<const char*>(std::memchr(start, '\n', left));
+  size_t search = lf ? static_cast<size_t>(lf - start) : left;
+  const char* cr = static_cast<const char*>(std::memchr(start, '\r', search));
+  size_t length;
+  if (cr != nullptr) {
+    length = static_cast<size_t>(cr - start);
+    pos_ += length + 1;
+    // CR LF is one break.
+    if (pos_ < end_ && text_[pos_] == '\n') ++pos_;
+  } else if (lf != nullptr) {
+    length = search;
+    pos_ += length + 1;
+  } else {
+    length = left;
+    pos_ = end_;
+  }
+  return {start, length};
+}
+
+bool TLineReader::Next(std::string_view* line) {
+  if (!rest_.empty()) {
+    size_t n = PieceLength(rest_, wrap_->available, wrap_->font_size);
+    *line = rest_.substr(0, n);
+    rest_.remove_prefix(n);
+    return true;
+  }
+  while (pos_ < end_) {
+    std::string_view raw = NextRawLine();
+    if (!wrap_ || LineWidth(raw.size(), wrap_->font_size) <= wrap_->available) {
+      *line = raw;
+      return true;
+    }
+    // Too wide: cut into pieces. An empty line too wide (a negative width
+    // available) yields no piece at all and disappears.
+    if (raw.empty()) continue;
+    size_t n = PieceLength(raw, wrap_->available, wrap_->font_size);
+    *line = raw.substr(0, n);
+    rest_ = raw.substr(n);
+    return true;
+  }
+  return false;
+}
+
+void TLineList::AssignText(std::string_view block) {
+  TByteBlock copy;
+  const void* nul = block.empty() ? nullptr : std::memchr(block.data(), '\0', block.size());
+  size_t used = nul ? static_cast<size_t>(static_cast<const char*>(nul) - block.data())
+                    : block.size();
+  copy.Append(block.data(), used);
+  AssignText(std::move(copy));
+}
+
+void TLineList::AssignText(TByteBlock&& block) {
+  text_ = std::move(block);
+  const void* nul = text_.size() == 0 ? nullptr : std::memchr(text_.data(), '\0', text_.size());
+  end_ = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text_.data()) : text_.size();
+  wrap_.reset();
+  Recount();
+}
+
+void TLineList::Recount() {
+  cache_ = TLineReader(*this);
+  cache_index_ = 0;
+  uint64_t count = 0;
+  if (!wrap_) {
+    // Each LF ends a line, and so does each CR not followed by LF; text
+    // after the last break is one more line.
+    // Counted as LFs plus CRs minus CR LF pairs: three loops that the
+    // compiler vectorizes.
+    const char* p = text_.data();
+    uint64_t lf = 0, cr = 0, pairs = 0;
+    for (size_t i = 0; i < end_; ++i) lf += p[i] == '\n';
+    for (size_t i = 0; i < end_; ++i) cr += p[i] == '\r';
+    for (size_t i = 1; i < end_; ++i) pairs += (p[i - 1] == '\r') & (p[i] == '\n');
+    count = lf + cr - pairs;
+    if (end_ > 0 && p[end_ - 1] != '\n' && p[end_ - 1] != '\r') ++count;
+  } else {
+    TLineReader reader(*this);
+    std::string_view line;
+    while (reader.Next(&line)) ++count;
+  }
+  count_ = count;
+}
+
+std::string TLineList::JoinText() const {
+  std::string joined;
+  TLineReader reader(*this);
+  std::string_view line;
+  while (reader.Next(&line)) {
+    joined.append(line);
+    joined.append("\r\n");
+  }
+  return joined;
+}
+
+std::string_view TLineList::Line(uint64_t i) const {
+  if (i >= count_) throw std::out_of_range("line index out of range");
+  if (i < cache_index_) {
+    cache_ = TLineReader(*this);
+    cache_index_ = 0;
+  }
+  std::string_view line;
+  while (cache_index_ <= i) {
+    cache_.Next(&line);
+    ++cache_index_;
+  }
+  return line;
+}
+
+void TLineList::Append(std::string_view line) {
+  if (wrap_) throw std::logic_error("Append on a wrapped line list");
+  TByteBlock text = std::move(text_);
+  text.SetSize(end_);
+  // End the last line first. After a final CR the LF joins it as CR LF, so
+  // an empty line appended there is not swallowed by the CR's break.
+  if (end_ > 0 && text.data()[end_ - 1] != '\n') text.Append("\n", 1);
+  text.Append(line.data(), line.size());
+  text.Append("\n", 1);
+  text_ = std::move(text);
+  end_ = text_.size();
+  ++count_;
+  cache_ = TLineReader(*this);
+  cache_index_ = 0;
+}
+
+void TLineList::Clear() { AssignText(TByteBlock()); }
+
+void TLineList::Wrap(TWrapWidths widths) {
+  if (wrap_) throw std::logic_error("line list wrapped twice");
+  wrap_ = widths;
+  Recount();
+}
+
+}  // namespace quilnote
