@@ -23,7 +23,11 @@ inline void WriteStdoutLine(std::string_view line) { WriteConsoleLine(1, line); 
 // a line at a time.
 class TErrorConsole {
  public:
-  void WriteLine(std::string_view line) { WriteConsoleLine(2, line); }
+  explicit TErrorConsole(int fd = 2) : fd_(fd) {}
+  void WriteLine(std::string_view line) { WriteConsoleLine(fd_, line); }
+
+ private:
+  int fd_;
 };
 
 }  // namespace quilnote

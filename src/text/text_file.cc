@@ -36,7 +36,10 @@ std::string FullPath(const std::string& path) {
   std::error_code error;
   std::filesystem::path absolute = std::filesystem::absolute(path, error);
   if (error) return path;
-  return absolute.lexically_normal().string();
+  std::string normal = absolute.lexically_normal().string();
+  // "dir/." normalises to "dir/": name the folder itself.
+  if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return normal;
 }
 
 std::string SystemErrorText(int error_number) {

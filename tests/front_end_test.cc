@@ -1,0 +1,158 @@
+// The program as users run it: messages, usage text, exit statuses and the
+// failure report, byte for byte through the real executable.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/front_end.h"
+#include "test_support.h"
+
+namespace quilnote {
+namespace {
+
+using test::BytesEqual;
+using test::CrLfLines;
+using test::RunQuilnote;
+using test::Sjis;
+
+std::string Usage() {
+  return CrLfLines({
+      "quilnote ver1.2",
+      "usage: quilnote [-s -f -mp -ml -c -p]  textfile pdffile",
+      "",
+      Sjis(" 用紙       -sA4P(A4縦),-sA4L(A4横),-sA3P(A3縦),-sA3L(A3横),"
+           "-sB4P(B4縦),-sB4L(B4横),-sB5P(B5縦),-sB5L(B5横)"),
+      " FONT       -fm?\?(MS-Mincho(size?\?)),-fg?\?(MS-Gothic(size?\?))",
+      "            -fi?\?(HeiseiMin-W3(size?\?)),-fh?\?(HeiseiKakugo-W5(size?\?))",
+      Sjis(" 横マージン -ml?\?(size?\?)"),
+      Sjis(" 縦マージン -mp?\?(size?\?)"),
+      Sjis(" 圧縮       -cd(デフォルト),-cm(圧縮率優先),-cf(速度優先),-cn(圧縮なし)"),
+      Sjis(" PageNo付加 -p"),
+  });
+}
+
+const std::string kFontSizeMessage = "フォントサイズが数字ではありません";
+
+class FrontEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteFile(dir_.File("in.txt"), "ABC\r\n\x82\xA0\x82\xA2\r\n");
+  }
+  test::TempDir dir_;
+};
+
+TEST_F(FrontEndTest, MessagesUsageAndStatuses) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> messages;  // UTF-8; each one line on stderr
+    bool usage;
+  } cases[] = {
+      {{}, {}, true},
+      {{"-?"}, {}, true},
+      {{"-fhx", "-mlq", "-mpq", "-?", "in.txt", "out.pdf"},
+       {kFontSizeMessage, "横マージンが数字ではありません", "縦マージンが数字ではありません"},
+       true},
+      {{"-?x", "in.txt"}, {"Pdfファイルを指定してください"}, false},
+      {{"in.txt"}, {"Pdfファイルを指定してください"}, false},
+      {{"-p", "-cn"}, {"Pdfファイルを指定してください"}, false},
+      {{"my-file.txt", "out.pdf"}, {"Pdfファイルを指定してください"}, false},
+      {{"missing.txt", "out.pdf"}, {"Textファイルが見つかりません"}, false},
+      {{".", "out.pdf"}, {"Textファイルが見つかりません"}, false},
+      {{"-fh2147483648", "missing.txt", "out.pdf"},
+       {kFontSizeMessage, "Textファイルが見つかりません"},
+       false},
+      {{"a", "b", "c", "d", "e", "f", "g", "h", "i"}, {}, true},  // nine
+      {{"-fhx", "b", "c", "d", "e", "f", "g", "h", "i", "j"}, {}, true},
+      {{"", "", "in.txt", ""}, {"Pdfファイルを指定してください"}, false},
+  };
+  for (const Case& c : cases) {
+    test::RunResult run = RunQuilnote(c.args, dir_.path());
+    std::string expected;
+    for (const std::string& m : c.messages) expected += Sjis(m) + "\r\n";
+    if (c.usage) expected += Usage();
+    std::string why;
+    for (const std::string& a : c.args) why += "[" + a + "]";
+    EXPECT_TRUE(BytesEqual(expected, run.err)) << why;
+    EXPECT_EQ(run.out, "") << why;
+    EXPECT_EQ(run.status, 0) << why;
+    struct stat info;
+    EXPECT_NE(::stat(dir_.File("out.pdf").c_str(), &info), 0) << why << ": no file expected";
+  }
+}
+
+TEST_F(FrontEndTest, ConversionPrintsStatisticsOnlyOnStandardOutput) {
+  test::RunResult run = RunQuilnote({"-cn", "in.txt", "out.pdf"}, dir_.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(BytesEqual(CrLfLines({Sjis("132 桁"), Sjis("2 行"), Sjis("2 行/ページ"),
+                                    Sjis("1 ページ")}),
+                         run.out));
+  EXPECT_EQ(test::ReadFile(dir_.File("out.pdf")).size(), 1310u);
+}
+
+TEST_F(FrontEndTest, SameFileTwiceIsRefusedAndLeftUntouched) {
+  const std::string original = test::ReadFile(dir_.File("in.txt"));
+  ASSERT_EQ(::link(dir_.File("in.txt").c_str(), dir_.File("hard.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("in.txt", dir_.File("soft.txt").c_str()), 0);
+  for (std::string other : {"in.txt", "./in.txt", "hard.txt", "soft.txt", "sub/../in.txt"}) {
+    ::mkdir(dir_.File("sub").c_str(), 0700);
+    test::RunResult run = RunQuilnote({"in.txt", other}, dir_.path());
+    EXPECT_TRUE(BytesEqual(Sjis("TextファイルとPdfファイルが同じです") + "\r\n", run.err)) << other;
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(test::ReadFile(dir_.File("in.txt")), original) << other;
+  }
+}
+
+TEST_F(FrontEndTest, FailureReportsNameTheErrorAndEndWithStatusOne) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string type;
+    std::string message;  // UTF-8, "." added by the report
+    std::string out;      // expected standard output, UTF-8 lines
+  } cases[] = {
+      {{"-fh0", "in.txt", "out.pdf"}, "EDivByZero", "Division by zero.", ""},
+      {{"-sa4l", "-ml1073742245", "-fh-1", "in.txt", "out.pdf"},
+       "EIntOverflow", "Arithmetic overflow.", ""},
+      {{"-mp500", "in.txt", "out.pdf"}, "EDivByZero", "Division by zero.", "132 桁"},
+      {{"in.txt", "nofolder/out.pdf"}, "EFCreateError",
+       "Cannot create file \"" + dir_.File("nofolder/out.pdf") + "\". No such file or directory.",
+       ""},
+      {{"in.txt", "."}, "EFCreateError",
+       "Cannot create file \"" + dir_.path() + "\". Is a directory.", ""},
+  };
+  const std::regex first_line("Exception ([A-Za-z]+) in module quilnote at [0-9A-F]{16}\\.\r\n");
+  for (const Case& c : cases) {
+    test::RunResult run = RunQuilnote(c.args, dir_.path());
+    EXPECT_EQ(run.status, 1) << c.type;
+    std::smatch m;
+    size_t eol = run.err.find("\r\n");
+    ASSERT_NE(eol, std::string::npos) << run.err;
+    std::string line1 = run.err.substr(0, eol + 2);
+    ASSERT_TRUE(std::regex_match(line1, m, first_line)) << line1;
+    EXPECT_EQ(m[1], c.type);
+    EXPECT_TRUE(BytesEqual(Sjis(c.message) + "\r\n\r\n", run.err.substr(eol + 2))) << c.type;
+    EXPECT_EQ(run.out, c.out.empty() ? "" : Sjis(c.out) + "\r\n") << c.type;
+  }
+}
+
+TEST(FailureReportTest, LongMessagesAreCutAtTheLimit) {
+  Exception error(std::string(2000, 'x'));
+  std::string report = FailureReport(error, "quilnote");
+  EXPECT_EQ(report.size(), 1026u);
+  EXPECT_EQ(report.substr(1024), "\r\n");
+  EXPECT_EQ(report[1023], 'x');
+
+  std::string dotted = FailureReport(Exception("ends."), "m");
+  EXPECT_EQ(dotted.substr(dotted.find("\r\n") + 2), "ends.\r\n\r\n");
+  std::string empty = FailureReport(Exception(""), "m");
+  EXPECT_EQ(empty.substr(empty.size() - 7), ".\r\n\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace quilnote

@@ -1,0 +1,249 @@
+#include "test_support.h"
+
+// GCC 12 reports a false -Wrestrict in std::string concatenation at -O2
+// (GCC bug 105329); nothing here copies overlapping memory.
+#pragma GCC diagnostic ignored "-Wrestrict"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iconv.h>
+#include <sstream>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace quilnote::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote-test-XXXXXX").string();
+  char* made = ::mkdtemp(pattern.data());
+  if (made == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = made;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Make everything removable again (tests take permissions away).
+  RunShell("chmod -R u+rwx " + ShellQuote(path_) + " 2>/dev/null");
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream data;
+  data << in.rdbuf();
+  return data.str();
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Sjis(std::string_view utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  std::string in(utf8);
+  std::string out(in.size() * 2 + 8, '\0');
+  char* inp = in.data();
+  size_t inleft = in.size();
+  char* outp = out.data();
+  size_t outleft = out.size();
+  size_t result = iconv(cd, &inp, &inleft, &outp, &outleft);
+  iconv_close(cd);
+  if (result == static_cast<size_t>(-1)) throw std::runtime_error("not convertible to CP932");
+  out.resize(out.size() - outleft);
+  return out;
+}
+
+std::string ShellQuote(std::string_view word) {
+  std::string quoted = "'";
+  for (char c : word) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+std::string Exe() { return ShellQuote(QUILNOTE_EXE); }
+
+RunResult RunShell(const std::string& command) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote-run-XXXXXX").string();
+  char* made = ::mkdtemp(pattern.data());
+  if (made == nullptr) throw std::runtime_error("mkdtemp failed");
+  const std::string dir = made;
+  std::string full = "( " + command + " ) >" + ShellQuote(dir + "/out") + " 2>" +
+                     ShellQuote(dir + "/err");
+  int raw = std::system(full.c_str());
+  RunResult result;
+  if (raw != -1 && WIFEXITED(raw)) {
+    result.status = WEXITSTATUS(raw);
+  } else if (raw != -1 && WIFSIGNALED(raw)) {
+    result.status = 128 + WTERMSIG(raw);
+  }
+  result.out = ReadFile(dir + "/out");
+  result.err = ReadFile(dir + "/err");
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
+  return result;
+}
+
+RunResult RunQuilnote(const std::vector<std::string>& args, const std::string& cwd) {
+  std::string command;
+  if (!cwd.empty()) command = "cd " + ShellQuote(cwd) + " && ";
+  command += "exec " + Exe();
+  for (const std::string& arg : args) command += " " + ShellQuote(arg);
+  return RunShell(command);
+}
+
+namespace {
+
+std::string Escaped(std::string_view bytes) {
+  std::string out;
+  for (char ch : bytes) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+::testing::AssertionResult BytesEqual(std::string_view expected, std::string_view actual) {
+  if (expected == actual) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  size_t from = at > 40 ? at - 40 : 0;
+  return ::testing::AssertionFailure()
+         << "bytes differ at offset " << at << " (expected " << expected.size()
+         << " bytes, got " << actual.size() << ")\n  expected: ..."
+         << Escaped(expected.substr(from, 100)) << "\n  actual:   ..."
+         << Escaped(actual.substr(from, 100));
+}
+
+std::string CrLfLines(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
+  return out;
+}
+
+std::string CheckXref(std::string_view pdf) {
+  size_t sx = pdf.rfind("startxref\n");
+  if (sx == std::string_view::npos) return "no startxref";
+  size_t xref = std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10);
+  if (pdf.substr(xref, 5) != "xref\n") return "startxref does not point at xref";
+  size_t p = xref + 5;
+  size_t eol = pdf.find('\n', p);
+  std::string subsection(pdf.substr(p, eol - p));
+  if (subsection.rfind("0 ", 0) != 0) return "subsection does not start at 0: " + subsection;
+  size_t count = std::strtoull(subsection.c_str() + 2, nullptr, 10);
+  p = eol + 1;
+  if (pdf.substr(p, 20) != "0000000000 65535 f \n") return "bad free entry";
+  for (size_t n = 1; n < count; ++n) {
+    std::string_view entry = pdf.substr(p + 20 * n, 20);
+    if (entry.size() != 20 || entry.substr(10) != " 00000 n \n") {
+      return "bad entry for object " + std::to_string(n);
+    }
+    size_t offset = std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10);
+    std::string head = std::to_string(n) + " 0 obj\n";
+    if (pdf.substr(offset, head.size()) != head) {
+      return "entry of object " + std::to_string(n) + " points at offset " +
+             std::to_string(offset) + ", not at its object";
+    }
+  }
+  std::string_view trailer = pdf.substr(p + 20 * count);
+  std::string size_line = "trailer\n<<\n/Size " + std::to_string(count) + "\n";
+  if (trailer.substr(0, size_line.size()) != size_line) return "trailer /Size mismatch";
+  return "";
+}
+
+std::string CaptureStdout(const std::function<void()>& action) {
+  TempDir dir;
+  std::string path = dir.File("stdout");
+  int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int saved = ::dup(1);
+  ::dup2(file, 1);
+  ::close(file);
+  struct Restore {
+    int saved;
+    ~Restore() {
+      ::dup2(saved, 1);
+      ::close(saved);
+    }
+  } restore{saved};
+  action();
+  return ReadFile(path);
+}
+
+std::string Inflate(std::string_view zlib_stream) {
+  z_stream zs{};
+  EXPECT_EQ(inflateInit(&zs), Z_OK);
+  std::string out;
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zlib_stream.data()));
+  zs.avail_in = static_cast<uInt>(zlib_stream.size());
+  char buf[65536];
+  int status;
+  do {
+    zs.next_out = reinterpret_cast<Bytef*>(buf);
+    zs.avail_out = sizeof buf;
+    status = inflate(&zs, Z_NO_FLUSH);
+    out.append(buf, sizeof buf - zs.avail_out);
+  } while (status == Z_OK);
+  EXPECT_EQ(status, Z_STREAM_END) << "not a complete zlib stream";
+  EXPECT_EQ(zs.avail_in, 0u) << "bytes after the zlib stream";
+  inflateEnd(&zs);
+  return out;
+}
+
+bool HaveTool(const std::string& name) {
+  return RunShell("command -v " + ShellQuote(name)).status == 0;
+}
+
+std::string StreamOf(std::string_view pdf, int number) {
+  std::string head = "\n" + std::to_string(number) + " 0 obj\n";
+  size_t at = pdf.find(head);
+  if (at == std::string_view::npos) return "";
+  size_t data = pdf.find("stream\n", at) + 7;
+  size_t end = pdf.find("\nendstream\n", data);
+  // The data may itself contain "\nendstream\n" only by accident of
+  // compression; the /Length object decides.
+  std::string length_head = "\n" + std::to_string(number + 1) + " 0 obj\n";
+  size_t length_at = pdf.find(length_head, data);
+  if (length_at != std::string_view::npos) {
+    size_t length = std::strtoull(
+        std::string(pdf.substr(length_at + length_head.size(), 24)).c_str(), nullptr, 10);
+    return std::string(pdf.substr(data, length));
+  }
+  return std::string(pdf.substr(data, end - data));
+}
+
+std::string ExpectedFontObjects(const std::string& name) {
+  return "3 0 obj\n<<\n/Type /Font\n/Name /F0\n/Subtype /Type0\n/BaseFont /" + name +
+         "\n/DescendantFonts [4 0 R]\n/Encoding /90ms-RKSJ-H\n>>\nendobj\n"
+         "4 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + name +
+         "\n/WinCharSet 128\n/FontDescriptor 5 0 R\n/CIDSystemInfo\n<<\n"
+         "/Registry(Adobe) /Ordering(Japan1) /Supplement 2\n>>\n/DW 1000\n"
+         "/W [ 231 389 500 631 631 500 ]\n>>\nendobj\n"
+         "5 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" + name +
+         "\n/Flags 5\n/FontBBox [ -100 -141 1100 1000 ]\n/StemV 91\n/StemH 91\n"
+         "/ItalicAngle 0\n/CapHeight 859\n/XHeight 430\n/Ascent 859\n/Descent -141\n"
+         "/Leading 0\n/MaxWidth 1000\n/AvgWidth 500\n"
+         "/Style << /Panose <000000000000000000000000> >> \n>>\nendobj\n";
+}
+
+}  // namespace quilnote::test

@@ -1,0 +1,90 @@
+// Helpers shared by the tests: temporary folders, running the executable,
+// byte comparisons with readable diffs, PDF structure checks, external tools.
+#ifndef QUILNOTE_TESTS_TEST_SUPPORT_H_
+#define QUILNOTE_TESTS_TEST_SUPPORT_H_
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace quilnote::test {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+
+// Shift-JIS bytes of a UTF-8 text, converted by the C library's iconv, so
+// that expected messages do not depend on the program's own tables.
+std::string Sjis(std::string_view utf8);
+
+struct RunResult {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+// Runs `command` with /bin/sh, capturing standard output and error.
+RunResult RunShell(const std::string& command);
+// Quotes a word for the shell.
+std::string ShellQuote(std::string_view word);
+// The path of the built executable, quoted.
+std::string Exe();
+// Runs the executable with `args`, in folder `cwd` when not empty.
+RunResult RunQuilnote(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// Compares byte strings; on a difference, says where and shows both sides
+// around it with control and non-ASCII bytes escaped.
+::testing::AssertionResult BytesEqual(std::string_view expected, std::string_view actual);
+
+// Every line of `text` joined with CR LF after each.
+std::string CrLfLines(const std::vector<std::string>& lines);
+
+// Checks a finished PDF's cross-reference section: found through
+// startxref, 20-byte entries, and every in-use entry pointing at
+// "<n> 0 obj". Returns an empty string, or what is wrong.
+std::string CheckXref(std::string_view pdf);
+
+// Runs `action` with standard output sent to a file; returns what it wrote.
+std::string CaptureStdout(const std::function<void()>& action);
+
+// Inflates a zlib stream; fails the test when it is not one.
+std::string Inflate(std::string_view zlib_stream);
+
+// True when the tool can be run. When it cannot, the test is skipped,
+// except under CI=true, where a missing tool is a failure.
+bool HaveTool(const std::string& name);
+
+// The stream data of object `number` (between "stream\n" and
+// "\nendstream") in a PDF written by the program.
+std::string StreamOf(std::string_view pdf, int number);
+
+// The three font objects 3, 4 and 5 naming `name`, as written after the
+// header line.
+std::string ExpectedFontObjects(const std::string& name);
+
+}  // namespace quilnote::test
+
+#define REQUIRE_TOOL(name)                                                  \
+  do {                                                                      \
+    if (!::quilnote::test::HaveTool(name)) {                                \
+      if (std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true") \
+        FAIL() << "required tool missing: " << (name);                       \
+      GTEST_SKIP() << "tool not installed: " << (name);                      \
+    }                                                                       \
+  } while (0)
+
+#endif  // QUILNOTE_TESTS_TEST_SUPPORT_H_
