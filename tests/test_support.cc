@@ -17,7 +17,7 @@
 namespace quilnote::test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote-test-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote_test_XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   if (made == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = made;
@@ -73,7 +73,7 @@ std::string ShellQuote(std::string_view word) {
 std::string Exe() { return ShellQuote(QUILNOTE_EXE); }
 
 RunResult RunShell(const std::string& command) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote-run-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote_run_XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   if (made == nullptr) throw std::runtime_error("mkdtemp failed");
   const std::string dir = made;

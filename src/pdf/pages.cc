@@ -1,7 +1,7 @@
 #include "pdf/pages.h"
 
+#include <deque>
 #include <exception>
-#include <memory>
 #include <string>
 
 #include "base/console.h"
@@ -9,15 +9,37 @@
 #include "base/messages.h"
 #include "base/number_format.h"
 #include "base/wrap_int.h"
-#include "pdf/deflater.h"
 #include "pdf/font_objects.h"
-#include "pdf/page_compressor.h"
 #include "pdf/page_content.h"
+#include "pdf/page_producer.h"
 #include "text/wrap.h"
 
 namespace quilnote {
 
 namespace {
+
+// How many runs of pages are in flight per worker: enough to keep every
+// worker busy while the oldest run is written out.
+constexpr size_t kRunsInFlightPerWorker = 4;
+
+// At most this many text positions are remembered for starting runs; the
+// runs grow beyond one page when a document has more pages than this.
+constexpr uint64_t kMaxRunStarts = 1 << 18;
+
+// A page whose text spans more than this many bytes is written straight to
+// the file when it is not compressed, rather than made in memory first.
+constexpr uint64_t kDirectPageBytes = 16 << 20;
+
+// The first n >= 1, up to `bound`, for which n lines and the page-number
+// reserve reach the printable height; 0 when there is none.
+uint64_t FirstLineTooMany(const TPDFSettings& settings, uint64_t bound) {
+  const int32_t height = WrapSub(settings.PageHeight, WrapMul(2, settings.VerticalMargin));
+  for (uint64_t n = 1; n <= bound; ++n) {
+    int32_t extent = WrapAdd(WrapMul(WrapCount(n), settings.FontSize), settings.PageNumberReserve);
+    if (extent >= height) return n;
+  }
+  return 0;
+}
 
 // Writes one page's three objects around its content, which `write_content`
 // puts out between "stream\n" and "\nendstream\n".
@@ -50,27 +72,33 @@ void WritePageObjects(TOutputStream& out, TPDFObjMemManager& table,
   EndObject(out, table);
 }
 
-// How many pages a parallel run keeps in flight per worker: enough to keep
-// every worker busy while the oldest page is written out.
-constexpr size_t kPagesInFlightPerWorker = 4;
-
 }  // namespace
 
 uint64_t LinesPerPage(const TPDFSettings& settings, uint64_t line_count) {
-  const int32_t height = WrapSub(settings.PageHeight, WrapMul(2, settings.VerticalMargin));
-  for (uint64_t n = 1; n <= line_count; ++n) {
-    int32_t extent = WrapAdd(WrapMul(WrapCount(n), settings.FontSize), settings.PageNumberReserve);
-    if (extent >= height) return n - 1;
-  }
-  return line_count;
+  uint64_t first = FirstLineTooMany(settings, line_count);
+  return first != 0 ? first - 1 : line_count;
 }
 
 void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
                 TLineList& text_lines, TPageList& page_list) {
-  WrapLines(text_lines, TWrapSettings{settings.PageWidth, settings.HorizontalMargin,
-                                      settings.FontSize});
+  // Where pages start is known before the lines are counted: the page
+  // length does not depend on the count, except that one page takes all
+  // lines when they all fit. So the count remembers where runs of pages
+  // start, and the runs can then be made in parallel.
+  const uint64_t most_lines = text_lines.TextSize() + 1;
+  const uint64_t first_too_many = FirstLineTooMany(settings, most_lines);
+  const uint64_t page_step = first_too_many != 0 ? first_too_many - 1 : most_lines;
+  uint64_t pages_per_run = 1;
+  if (page_step != 0) {
+    while (most_lines / page_step / pages_per_run >= kMaxRunStarts) pages_per_run *= 2;
+  }
+  WrapLines(text_lines,
+            TWrapSettings{settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
+            page_step * pages_per_run);
+
   const uint64_t total = text_lines.Count();
-  const uint64_t per_page = LinesPerPage(settings, total);
+  const uint64_t per_page =
+      first_too_many != 0 && first_too_many <= total ? first_too_many - 1 : total;
   uint64_t pages = 1;
   if (total > 0) {
     if (per_page == 0) throw EDivByZero("Division by zero");
@@ -79,68 +107,62 @@ void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings
   WriteStdoutLine(FormatUInt(total) + std::string(msg::kLines));
   WriteStdoutLine(FormatUInt(per_page) + std::string(msg::kLinesPerPage));
   WriteStdoutLine(FormatUInt(pages) + std::string(msg::kPages));
+  if (per_page != page_step) pages_per_run = 1;  // a single page
 
-  TLineReader reader(text_lines);
-  uint64_t placed = 0;
-  // The lines of the next page; advances `placed`.
-  auto next_page = [&]() {
-    uint64_t count = total - placed < per_page ? total - placed : per_page;
-    placed += count;
-    return TPageLines{reader, count};
+  // Runs are made by the workers and written here strictly in page order.
+  // An error is raised when its page's turn comes, so the pages before it
+  // are written exactly as by one thread alone, and nothing after it.
+  const unsigned workers = UsableCpuCount();
+  TPageProducer producer(settings, per_page, total, workers, kRunsInFlightPerWorker * workers);
+  struct Pending {
+    uint64_t first_page;
+    uint64_t pages;
+    bool direct;  // written here, straight to the file
+    TLineReader reader;
   };
-  const int32_t h_margin = settings.HorizontalMargin;
-  const int32_t v_margin = settings.VerticalMargin;
-  const int32_t reserve = settings.PageNumberReserve;
+  std::deque<Pending> pending;
+  uint64_t next_page = 0;
 
-  const unsigned workers = settings.CompressionLevel != 0 ? UsableCpuCount() : 1;
-  if (settings.CompressionLevel == 0 || workers < 2 || pages < 2) {
-    std::unique_ptr<TDeflater> deflater;
-    for (uint64_t p = 0; p < pages; ++p) {
-      TPageLines lines = next_page();
-      WritePageObjects(out, table, settings, page_list, [&] {
-        if (settings.CompressionLevel == 0) {
-          WritePlainPageContent(out, settings, h_margin, v_margin, lines, reserve,
-                                static_cast<int64_t>(p + 1));
-          return;
-        }
-        TMemoryStream content;
-        WritePlainPageContent(content, settings, h_margin, v_margin, lines, reserve,
-                              static_cast<int64_t>(p + 1));
-        if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings.CompressionLevel));
-        TMemoryStream compressed;
-        deflater->Compress(content.view(), compressed);
-        CopyToStream(out, compressed.view());
-      });
-    }
-    return;
-  }
-
-  // Several CPUs: this thread builds each page's plain content and writes
-  // the finished pages in order while the workers compress. An error is
-  // raised when its page's turn comes, so the pages before it are written
-  // exactly as in a run on one CPU, and nothing after it.
-  TPageCompressor compressor(ZlibLevel(settings.CompressionLevel), workers,
-                             kPagesInFlightPerWorker * workers);
   auto write_oldest = [&] {
-    WritePageObjects(out, table, settings, page_list, [&] {
-      TMemoryStream compressed = compressor.TakeOldest();
-      CopyToStream(out, compressed.view());
-    });
-  };
-  bool failed = false;
-  for (uint64_t p = 0; p < pages && !failed; ++p) {
-    if (compressor.Full()) write_oldest();
-    try {
-      TMemoryStream content;
-      WritePlainPageContent(content, settings, h_margin, v_margin, next_page(), reserve,
-                            static_cast<int64_t>(p + 1));
-      compressor.Submit(std::move(content));
-    } catch (...) {
-      compressor.SubmitFailure(std::current_exception());
-      failed = true;
+    Pending run = pending.front();
+    pending.pop_front();
+    if (run.direct) {
+      uint64_t first_line = run.first_page * per_page;
+      uint64_t count = total - first_line < per_page ? total - first_line : per_page;
+      WritePageObjects(out, table, settings, page_list, [&] {
+        WritePlainPageContent(out, settings, settings.HorizontalMargin, settings.VerticalMargin,
+                              TPageLines{run.reader, count}, settings.PageNumberReserve,
+                              static_cast<int64_t>(run.first_page + 1));
+      });
+      return;
     }
+    TPageRunResult result = producer.TakeOldest();
+    for (TMemoryStream& stream : result.streams) {
+      WritePageObjects(out, table, settings, page_list, [&] { CopyToStream(out, stream.view()); });
+      stream = TMemoryStream();  // a page's buffers live only while it is written
+    }
+    if (result.error) {
+      WritePageObjects(out, table, settings, page_list,
+                       [&] { std::rethrow_exception(result.error); });
+    }
+  };
+
+  TLineReader reader = text_lines.ReaderAt(0);
+  while (next_page < pages) {
+    if (pending.size() >= kRunsInFlightPerWorker * workers) write_oldest();
+    const uint64_t count = pages - next_page < pages_per_run ? pages - next_page : pages_per_run;
+    const uint64_t after = next_page + count;
+    // The next run starts at a remembered position: no reading needed.
+    TLineReader next_reader = after < pages ? text_lines.ReaderAt(after * per_page) : reader;
+    const uint64_t end = after < pages ? next_reader.Position() : text_lines.TextSize();
+    const bool direct = settings.CompressionLevel == 0 && count == 1 &&
+                        end - reader.Position() > kDirectPageBytes;
+    pending.push_back(Pending{next_page, count, direct, reader});
+    if (!direct) producer.Submit(next_page, count, reader);
+    next_page = after;
+    reader = next_reader;
   }
-  while (!compressor.Empty()) write_oldest();
+  while (!pending.empty()) write_oldest();
 }
 
 }  // namespace quilnote

@@ -1,5 +1,6 @@
 #include "text/line_list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -72,31 +73,66 @@ void TLineList::AssignText(TByteBlock&& block) {
   const void* nul = text_.size() == 0 ? nullptr : std::memchr(text_.data(), '\0', text_.size());
   end_ = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text_.data()) : text_.size();
   wrap_.reset();
-  Recount();
+  count_.reset();
+  ResetReaders();
 }
 
-void TLineList::Recount() {
+void TLineList::ResetReaders() {
+  checkpoints_.clear();
+  checkpoint_stride_ = 0;
   cache_ = TLineReader(*this);
   cache_index_ = 0;
-  uint64_t count = 0;
-  if (!wrap_) {
+}
+
+uint64_t TLineList::Count() const {
+  if (!count_) {
     // Each LF ends a line, and so does each CR not followed by LF; text
-    // after the last break is one more line.
-    // Counted as LFs plus CRs minus CR LF pairs: three loops that the
-    // compiler vectorizes.
+    // after the last break is one more line. Counted as LFs plus CRs minus
+    // CR LF pairs: three loops that the compiler vectorizes.
     const char* p = text_.data();
     uint64_t lf = 0, cr = 0, pairs = 0;
     for (size_t i = 0; i < end_; ++i) lf += p[i] == '\n';
     for (size_t i = 0; i < end_; ++i) cr += p[i] == '\r';
     for (size_t i = 1; i < end_; ++i) pairs += (p[i - 1] == '\r') & (p[i] == '\n');
-    count = lf + cr - pairs;
+    uint64_t count = lf + cr - pairs;
     if (end_ > 0 && p[end_ - 1] != '\n' && p[end_ - 1] != '\r') ++count;
-  } else {
-    TLineReader reader(*this);
-    std::string_view line;
+    count_ = count;
+  }
+  return *count_;
+}
+
+void TLineList::Wrap(TWrapWidths widths, uint64_t checkpoint_stride) {
+  if (wrap_) throw std::logic_error("line list wrapped twice");
+  wrap_ = widths;
+  ResetReaders();
+  checkpoint_stride_ = checkpoint_stride;
+  TLineReader reader(*this);
+  std::string_view line;
+  uint64_t count = 0;
+  if (checkpoint_stride == 0) {
     while (reader.Next(&line)) ++count;
+  } else {
+    for (;;) {
+      if (count % checkpoint_stride == 0) checkpoints_.push_back(reader);
+      if (!reader.Next(&line)) break;
+      ++count;
+    }
   }
   count_ = count;
+}
+
+TLineReader TLineList::ReaderAt(uint64_t index) const {
+  if (index > Count()) throw std::out_of_range("line index out of range");
+  uint64_t at = 0;
+  TLineReader reader(*this);
+  if (checkpoint_stride_ != 0 && !checkpoints_.empty()) {
+    uint64_t slot = std::min<uint64_t>(index / checkpoint_stride_, checkpoints_.size() - 1);
+    reader = checkpoints_[slot];
+    at = slot * checkpoint_stride_;
+  }
+  std::string_view line;
+  for (; at < index; ++at) reader.Next(&line);
+  return reader;
 }
 
 std::string TLineList::JoinText() const {
@@ -111,7 +147,7 @@ std::string TLineList::JoinText() const {
 }
 
 std::string_view TLineList::Line(uint64_t i) const {
-  if (i >= count_) throw std::out_of_range("line index out of range");
+  if (i >= Count()) throw std::out_of_range("line index out of range");
   if (i < cache_index_) {
     cache_ = TLineReader(*this);
     cache_index_ = 0;
@@ -126,6 +162,7 @@ std::string_view TLineList::Line(uint64_t i) const {
 
 void TLineList::Append(std::string_view line) {
   if (wrap_) throw std::logic_error("Append on a wrapped line list");
+  const uint64_t count = Count() + 1;
   TByteBlock text = std::move(text_);
   text.SetSize(end_);
   // End the last line first. After a final CR the LF joins it as CR LF, so
@@ -135,17 +172,10 @@ void TLineList::Append(std::string_view line) {
   text.Append("\n", 1);
   text_ = std::move(text);
   end_ = text_.size();
-  ++count_;
-  cache_ = TLineReader(*this);
-  cache_index_ = 0;
+  count_ = count;
+  ResetReaders();
 }
 
 void TLineList::Clear() { AssignText(TByteBlock()); }
-
-void TLineList::Wrap(TWrapWidths widths) {
-  if (wrap_) throw std::logic_error("line list wrapped twice");
-  wrap_ = widths;
-  Recount();
-}
 
 }  // namespace quilnote

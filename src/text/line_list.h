@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/byte_block.h"
 
@@ -33,6 +34,11 @@ class TLineReader {
 
   // The next line, or false at the end.
   bool Next(std::string_view* line);
+
+  // The byte offset in the text of what is read next.
+  size_t Position() const {
+    return rest_.empty() ? pos_ : static_cast<size_t>(rest_.data() - text_);
+  }
 
  private:
   friend class TLineList;
@@ -64,7 +70,13 @@ class TLineList {
   // Every line followed by CR LF; empty for no lines.
   std::string JoinText() const;
 
-  uint64_t Count() const { return count_; }
+  // The number of lines. Counting an unwrapped list scans its text once,
+  // on the first call.
+  uint64_t Count() const;
+
+  // The bytes of text the lines are read from; the list never has more
+  // lines than this plus one, wrapped or not.
+  uint64_t TextSize() const { return end_; }
 
   // Line i, 0-based. Reading lines in ascending order costs linear time in
   // all; going backwards starts again from the first line.
@@ -75,19 +87,28 @@ class TLineList {
   void Append(std::string_view line);
   void Clear();
 
-  // Makes the list show its lines wrapped to `widths`.
+  // Makes the list show its lines wrapped to `widths`, counting them. When
+  // `checkpoint_stride` is not 0, the count also remembers where lines 0,
+  // stride, 2 x stride, ... start, so that ReaderAt can start there at once.
   // REQUIRES: the list is not wrapped yet.
-  void Wrap(TWrapWidths widths);
+  void Wrap(TWrapWidths widths, uint64_t checkpoint_stride = 0);
+
+  // A reader positioned before line `index`: at a remembered checkpoint
+  // when there is one there, otherwise reached by reading from the nearest
+  // one before it. REQUIRES: index <= Count().
+  TLineReader ReaderAt(uint64_t index) const;
   std::optional<TWrapWidths> wrap_widths() const { return wrap_; }
 
  private:
   friend class TLineReader;
-  void Recount();
+  void ResetReaders();
 
   TByteBlock text_;
   size_t end_ = 0;  // the text ends here: at its first NUL or its size
-  uint64_t count_ = 0;
+  mutable std::optional<uint64_t> count_;
   std::optional<TWrapWidths> wrap_;
+  uint64_t checkpoint_stride_ = 0;
+  std::vector<TLineReader> checkpoints_;
 
   // The reader behind Line(i), positioned before line cache_index_, kept so
   // that ascending reads are cheap.

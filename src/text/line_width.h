@@ -4,6 +4,7 @@
 #ifndef QUILNOTE_TEXT_LINE_WIDTH_H_
 #define QUILNOTE_TEXT_LINE_WIDTH_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -34,6 +35,18 @@ inline size_t PieceLength(std::string_view rest, int32_t available, int32_t font
   const auto* bytes = reinterpret_cast<const unsigned char*>(rest.data());
   const size_t size = rest.size();
   size_t n = 0;
+  if (half > 0 && size <= static_cast<size_t>(INT32_MAX / half)) {
+    // No width of this line wraps, so a width n x half exceeds a threshold t
+    // exactly when n exceeds t div half: byte counts replace the products.
+    const int64_t double_limit = after_double < 0 ? -1 : after_double / half;
+    const int64_t single_limit = after_single < 0 ? -1 : after_single / half;
+    while (n < size) {
+      const bool two = IsLeadByte(bytes[n]) && n + 1 < size;
+      n += two ? 2 : 1;
+      if (static_cast<int64_t>(n) > (two ? double_limit : single_limit)) return n;
+    }
+    return n;
+  }
   while (n < size) {
     if (IsLeadByte(bytes[n])) {
       n += (n + 1 < size) ? 2 : 1;

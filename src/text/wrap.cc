@@ -7,11 +7,11 @@
 
 namespace quilnote {
 
-void WrapLines(TLineList& lines, const TWrapSettings& settings) {
+void WrapLines(TLineList& lines, const TWrapSettings& settings, uint64_t checkpoint_stride) {
   int32_t available = WrapSub(settings.PageWidth, WrapMul(2, settings.HorizontalMargin));
   int32_t columns = WrapMul(CheckedDiv(available, settings.FontSize), 2);
   WriteStdoutLine(FormatInt(columns) + std::string(msg::kColumns));
-  lines.Wrap(TWrapWidths{available, settings.FontSize});
+  lines.Wrap(TWrapWidths{available, settings.FontSize}, checkpoint_stride);
 }
 
 }  // namespace quilnote
