@@ -1,6 +1,9 @@
 #include "pdf/page_content.h"
 
 #include <array>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <limits>
 #include <string>
 
@@ -34,8 +37,32 @@ void AppendHex(std::string& out, std::string_view bytes) {
   out.resize(at + 2 * bytes.size() + 2);
   char* p = out.data() + at;
   *p++ = '<';
-  for (char c : bytes) {
-    unsigned char b = static_cast<unsigned char>(c);
+  const char* in = bytes.data();
+  size_t left = bytes.size();
+#ifdef __SSE2__
+  // Sixteen bytes at a time: split into nibbles, interleave high and low,
+  // then map 0-9 to '0'-'9' and 10-15 to 'A'-'F'.
+  const __m128i low_mask = _mm_set1_epi8(0x0F);
+  const __m128i nine = _mm_set1_epi8(9);
+  const __m128i zero_char = _mm_set1_epi8('0');
+  const __m128i letter_gap = _mm_set1_epi8('A' - '0' - 10);
+  auto to_ascii = [&](__m128i nibbles) {
+    __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, nine), letter_gap);
+    return _mm_add_epi8(_mm_add_epi8(nibbles, zero_char), letters);
+  };
+  while (left >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), low_mask);
+    __m128i low = _mm_and_si128(v, low_mask);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), to_ascii(_mm_unpacklo_epi8(high, low)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), to_ascii(_mm_unpackhi_epi8(high, low)));
+    in += 16;
+    left -= 16;
+    p += 32;
+  }
+#endif
+  for (; left > 0; --left) {
+    unsigned char b = static_cast<unsigned char>(*in++);
     p[0] = kHexTable[2u * b];
     p[1] = kHexTable[2u * b + 1];
     p += 2;

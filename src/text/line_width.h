@@ -5,6 +5,7 @@
 #define QUILNOTE_TEXT_LINE_WIDTH_H_
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -40,6 +41,15 @@ inline size_t PieceLength(std::string_view rest, int32_t available, int32_t font
     // exactly when n exceeds t div half: byte counts replace the products.
     const int64_t double_limit = after_double < 0 ? -1 : after_double / half;
     const int64_t single_limit = after_single < 0 ? -1 : after_single / half;
+    // No character that ends at or before double_limit can close the piece
+    // (single bytes close later still), so skip to the characters near it.
+    // Any byte that is not a lead byte ends a character, so the nearest one
+    // before the target tells where a character starts.
+    const int64_t target = std::min<int64_t>(double_limit - 1, static_cast<int64_t>(size));
+    if (target > 0 && double_limit <= single_limit) {
+      n = static_cast<size_t>(target);
+      while (n > 0 && IsLeadByte(bytes[n - 1])) --n;
+    }
     while (n < size) {
       const bool two = IsLeadByte(bytes[n]) && n + 1 < size;
       n += two ? 2 : 1;
