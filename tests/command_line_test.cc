@@ -5,7 +5,6 @@
 
 #include <optional>
 #include <random>
-#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -55,15 +54,24 @@ TEST(WholeNumberTest, AcceptsDecimalAndHexadecimalForms) {
   for (const Case& c : cases) EXPECT_EQ(ParseWholeNumber(c.text), c.value) << '"' << c.text << '"';
 }
 
-// A second, independent reading of the whole-number rules.
+// A second, independent reading of the whole-number rules: take the text
+// apart piece by piece, then convert with the C library.
 std::optional<int32_t> ModelWholeNumber(const std::string& text) {
-  static const std::regex form("^ *([+-]?)(\\$|X|0X)?([0-9A-F]+)$");
-  std::smatch m;
-  if (!std::regex_match(text, m, form)) return std::nullopt;
-  bool negative = m[1] == "-";
-  bool hex = m[2].matched;
-  std::string digits = m[3];
-  if (!hex && digits.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return std::nullopt;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+  bool hex = false;
+  if (text.compare(i, 2, "0X") == 0 && i + 2 < text.size()) {
+    hex = true;
+    i += 2;
+  } else if (i < text.size() && (text[i] == '$' || text[i] == 'X')) {
+    hex = true;
+    i += 1;
+  }
+  std::string digits = text.substr(i);
+  const char* allowed = hex ? "0123456789ABCDEF" : "0123456789";
+  if (digits.empty() || digits.find_first_not_of(allowed) != std::string::npos) return std::nullopt;
   size_t nonzero = digits.find_first_not_of('0');
   digits = nonzero == std::string::npos ? "0" : digits.substr(nonzero);
   if (digits.size() > 10) return std::nullopt;

@@ -211,7 +211,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderSetup{'f', 'n', "B5L", 'i', 10, "HeiseiMin-W3"},
                       ReaderSetup{'d', 'y', "A3P", 'm', 12, "MS-Mincho"},
                       ReaderSetup{'m', 'y', "B4L", 'g', 9, "MS-Gothic"},
-                      ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}));
+                      ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
+    [](const ::testing::TestParamInfo<ReaderSetup>& info) {
+      const ReaderSetup& s = info.param;
+      return std::string("c") + s.compression + "_p" + s.page_numbers + "_" + s.paper + "_f" +
+             s.font_letter + std::to_string(s.font_size);
+    });
 
 TEST(ReaderTest2, PopplerRendersTheSampleWithItsJapaneseFont) {
   REQUIRE_TOOL("pdftoppm");

@@ -90,6 +90,12 @@ int RunFrontEnd(int argc, const char* const* argv) {
       return 0;
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory(kOutOfMemoryMessage);
+    } catch (const Exception&) {
+      throw;
+    } catch (const std::exception& other) {
+      // Only the library itself raises these (a resource limit, say): report
+      // them like the program's own errors rather than abort.
+      throw Exception(other.what());
     }
   } catch (const Exception& error) {
     // Statistics lines are written unbuffered, so nothing is pending on

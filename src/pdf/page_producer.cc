@@ -25,18 +25,13 @@ TPageProducer::TPageProducer(const TPDFSettings& settings, uint64_t lines_per_pa
       lines_per_page_(lines_per_page),
       total_lines_(total_lines),
       window_(window) {
-  threads_.reserve(workers);
+  // A thread that cannot be started (memory or process limits) leaves the
+  // work to those that can; with none at all, TakeOldest makes each run on
+  // the calling thread.
   try {
+    threads_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
-  } catch (...) {
-    // Could not start them all: stop those that run, then report.
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    work_ready_.notify_all();
-    for (std::thread& t : threads_) t.join();
-    throw;
+  } catch (const std::exception&) {
   }
 }
 
@@ -61,6 +56,14 @@ void TPageProducer::Submit(uint64_t first_page, uint64_t pages, const TLineReade
 
 TPageRunResult TPageProducer::TakeOldest() {
   std::unique_ptr<Run> run;
+  if (threads_.empty()) {
+    run = std::move(runs_.front());
+    runs_.pop_front();
+    queue_.pop_front();
+    std::unique_ptr<TDeflater> deflater;
+    MakeRun(*run, deflater);
+    return std::move(run->result);
+  }
   {
     std::unique_lock<std::mutex> lock(mutex_);
     run_done_.wait(lock, [this] { return runs_.front()->done; });
@@ -68,6 +71,41 @@ TPageRunResult TPageProducer::TakeOldest() {
     runs_.pop_front();
   }
   return std::move(run->result);
+}
+
+void TPageProducer::MakeRun(Run& run, std::unique_ptr<TDeflater>& deflater) {
+  try {
+    run.result.streams.reserve(run.pages);
+    TMemoryStream content;
+    for (uint64_t p = run.first_page; p < run.first_page + run.pages; ++p) {
+      uint64_t first_line = p * lines_per_page_;
+      uint64_t count = total_lines_ - first_line < lines_per_page_ ? total_lines_ - first_line
+                                                                   : lines_per_page_;
+      content.Clear();
+      WritePlainPageContent(content, settings_, settings_.HorizontalMargin,
+                            settings_.VerticalMargin, TPageLines{run.reader, count},
+                            settings_.PageNumberReserve, static_cast<int64_t>(p + 1));
+      if (settings_.CompressionLevel == 0) {
+        run.result.streams.push_back(std::move(content));
+        content = TMemoryStream();
+        continue;
+      }
+      if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
+      TMemoryStream compressed;
+      deflater->Compress(content.view(), compressed);
+      run.result.streams.push_back(std::move(compressed));
+    }
+  } catch (const EStreamError&) {
+    // Plain pages have no memory buffers of their own: running out of
+    // memory while making one is the general out-of-memory error.
+    run.result.error = settings_.CompressionLevel == 0
+                            ? std::make_exception_ptr(EOutOfMemory(kOutOfMemoryMessage))
+                            : std::current_exception();
+    deflater.reset();
+  } catch (...) {
+    run.result.error = std::current_exception();
+    deflater.reset();  // its state is unknown after a failure
+  }
 }
 
 void TPageProducer::WorkerLoop() {
@@ -84,38 +122,7 @@ void TPageProducer::WorkerLoop() {
       run = queue_.front();
       queue_.pop_front();
     }
-    try {
-      run->result.streams.reserve(run->pages);
-      TMemoryStream content;
-      for (uint64_t p = run->first_page; p < run->first_page + run->pages; ++p) {
-        uint64_t first_line = p * lines_per_page_;
-        uint64_t count = total_lines_ - first_line < lines_per_page_ ? total_lines_ - first_line
-                                                                     : lines_per_page_;
-        content.Clear();
-        WritePlainPageContent(content, settings_, settings_.HorizontalMargin,
-                              settings_.VerticalMargin, TPageLines{run->reader, count},
-                              settings_.PageNumberReserve, static_cast<int64_t>(p + 1));
-        if (settings_.CompressionLevel == 0) {
-          run->result.streams.push_back(std::move(content));
-          content = TMemoryStream();
-          continue;
-        }
-        if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
-        TMemoryStream compressed;
-        deflater->Compress(content.view(), compressed);
-        run->result.streams.push_back(std::move(compressed));
-      }
-    } catch (const EStreamError&) {
-      // Plain pages have no memory buffers of their own: running out of
-      // memory while making one is the general out-of-memory error.
-      run->result.error = settings_.CompressionLevel == 0
-                              ? std::make_exception_ptr(EOutOfMemory(kOutOfMemoryMessage))
-                              : std::current_exception();
-      deflater.reset();
-    } catch (...) {
-      run->result.error = std::current_exception();
-      deflater.reset();  // its state is unknown after a failure
-    }
+    MakeRun(*run, deflater);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       run->done = true;

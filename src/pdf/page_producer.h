@@ -21,6 +21,8 @@
 
 namespace quilnote {
 
+class TDeflater;
+
 // The number of CPUs this process may run on (its affinity mask, so that
 // taskset and container limits count), at least 1.
 unsigned UsableCpuCount();
@@ -63,6 +65,8 @@ class TPageProducer {
     TPageRunResult result;
     bool done = false;
   };
+  // Makes the pages of `run` into run.result, with the worker's compressor.
+  void MakeRun(Run& run, std::unique_ptr<TDeflater>& deflater);
   void WorkerLoop();
 
   const TPDFSettings settings_;

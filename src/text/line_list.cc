@@ -11,28 +11,28 @@ namespace quilnote {
 TLineReader::TLineReader(const TLineList& list)
     : TLineReader(list.text_.data(), list.end_, list.wrap_) {}
 
+namespace {
+
+// The position of the first `c` at or after `from`, or `end`.
+size_t Find(const char* text, size_t from, size_t end, char c) {
+  const void* found = std::memchr(text + from, c, end - from);
+  return found ? static_cast<size_t>(static_cast<const char*>(found) - text) : end;
+}
+
+}  // namespace
+
 std::string_view TLineReader::NextRawLine() {
-  const char* start = text_ + pos_;
-  size_t left = end_ - pos_;
-  // The line ends at the first CR or LF. Find the first LF, then look for a
-  // lone CR before it (rare in practice, so the common case is two memchr).
-  const char* lf = static_cast<const char*>(std::memchr(start, '\n', left));
-  size_t search = lf ? static_cast<size_t>(lf - start) : left;
-  const char* cr = static_cast<const char*>(std::memchr(start, '\r', search));
-  size_t length;
-  if (cr != nullptr) {
-    length = static_cast<size_t>(cr - start);
-    pos_ += length + 1;
-    // CR LF is one break.
-    if (pos_ < end_ && text_[pos_] == '\n') ++pos_;
-  } else if (lf != nullptr) {
-    length = search;
-    pos_ += length + 1;
-  } else {
-    length = left;
-    pos_ = end_;
+  if (next_lf_ == kNotSearched || next_lf_ < pos_) next_lf_ = Find(text_, pos_, end_, '\n');
+  if (next_cr_ == kNotSearched || next_cr_ < pos_) next_cr_ = Find(text_, pos_, end_, '\r');
+  const size_t start = pos_;
+  const size_t stop = std::min(next_cr_, next_lf_);
+  pos_ = stop;
+  if (stop < end_) {
+    ++pos_;
+    // CR LF is one break; LF CR is two.
+    if (text_[stop] == '\r' && pos_ < end_ && text_[pos_] == '\n') ++pos_;
   }
-  return {start, length};
+  return {text_ + start, stop - start};
 }
 
 bool TLineReader::Next(std::string_view* line) {

@@ -50,6 +50,11 @@ class TLineReader {
   const char* text_;
   size_t end_;
   size_t pos_ = 0;
+  // Where the next CR and LF at or after pos_ were found (end_ for none),
+  // so that text of only CRs or only LFs is still scanned once in all.
+  static constexpr size_t kNotSearched = SIZE_MAX;
+  size_t next_cr_ = kNotSearched;
+  size_t next_lf_ = kNotSearched;
   std::optional<TWrapWidths> wrap_;
   std::string_view rest_;  // what remains of a line being cut into pieces
 };
