@@ -212,8 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderSetup{'d', 'y', "A3P", 'm', 12, "MS-Mincho"},
                       ReaderSetup{'m', 'y', "B4L", 'g', 9, "MS-Gothic"},
                       ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
-    [](const ::testing::TestParamInfo<ReaderSetup>& info) {
-      const ReaderSetup& s = info.param;
+    [](const ::testing::TestParamInfo<ReaderSetup>& param_info) {
+      const ReaderSetup& s = param_info.param;
       return std::string("c") + s.compression + "_p" + s.page_numbers + "_" + s.paper + "_f" +
              s.font_letter + std::to_string(s.font_size);
     });
