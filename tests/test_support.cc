@@ -10,6 +10,7 @@
 #include <iconv.h>
 #include <sstream>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -26,7 +27,10 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   // Make everything removable again (tests take permissions away).
-  RunShell("chmod -R u+rwx " + ShellQuote(path_) + " 2>/dev/null");
+  std::string chmod = "chmod -R u+rwx " + ShellQuote(path_) + " 2>/dev/null";
+  if (std::system(chmod.c_str()) != 0) {
+    // Removal below reports nothing either way.
+  }
   std::filesystem::remove_all(path_, ignored);
 }
 
@@ -73,23 +77,30 @@ std::string ShellQuote(std::string_view word) {
 std::string Exe() { return ShellQuote(QUILNOTE_EXE); }
 
 RunResult RunShell(const std::string& command) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quilnote_run_XXXXXX").string();
-  char* made = ::mkdtemp(pattern.data());
-  if (made == nullptr) throw std::runtime_error("mkdtemp failed");
-  const std::string dir = made;
-  std::string full = "( " + command + " ) >" + ShellQuote(dir + "/out") + " 2>" +
-                     ShellQuote(dir + "/err");
-  int raw = std::system(full.c_str());
-  RunResult result;
-  if (raw != -1 && WIFEXITED(raw)) {
-    result.status = WEXITSTATUS(raw);
-  } else if (raw != -1 && WIFSIGNALED(raw)) {
-    result.status = 128 + WTERMSIG(raw);
+  TempDir dir;
+  const std::string out_path = dir.File("out");
+  const std::string err_path = dir.File("err");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::close(out);
+    ::close(err);
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
   }
-  result.out = ReadFile(dir + "/out");
-  result.err = ReadFile(dir + "/err");
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
+  RunResult result;
+  int raw = 0;
+  rusage usage{};
+  if (pid > 0 && ::wait4(pid, &raw, 0, &usage) == pid) {
+    if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    if (WIFSIGNALED(raw)) result.status = 128 + WTERMSIG(raw);
+    result.max_rss_kb = usage.ru_maxrss;
+  }
+  result.out = ReadFile(out_path);
+  result.err = ReadFile(err_path);
   return result;
 }
 

@@ -35,9 +35,11 @@ struct RunResult {
   int status = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
+  long max_rss_kb = 0;  // peak resident memory of the command
 };
 
-// Runs `command` with /bin/sh, capturing standard output and error.
+// Runs `command` with /bin/sh, capturing standard output and error. A
+// command that ends in `exec` measures the program's own peak memory.
 RunResult RunShell(const std::string& command);
 // Quotes a word for the shell.
 std::string ShellQuote(std::string_view word);
