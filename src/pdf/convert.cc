@@ -110,15 +110,18 @@ void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_f
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
-  // Declared in this order so that they are released in the reverse one:
-  // table, line lists, then the file, closed last. A failure anywhere leaves
-  // the file holding what was written up to it.
+  // The file is closed last: a failure anywhere leaves it holding what was
+  // written up to it.
   TFileStream out(CreateOutputFile(pdf_file_name));
-  TPageList page_list;
   TLineList text_lines;
-  TPDFObjMemManager table(1000, 1000);
-
   LoadTextFile(text_lines, text_file_name);
+  WriteDocument(out, settings, text_lines);
+  out.Close();
+}
+
+void WriteDocument(TOutputStream& out, const TPDFSettings& settings, TLineList& text_lines) {
+  TPageList page_list;
+  TPDFObjMemManager table(1000, 1000);
   table.SetCount(table.Count() + 2);  // the catalog and the page tree come last
   WriteStr(out, "%PDF-1.3\n");
   WriteFontObjects(out, table, settings.BaseFontName);
@@ -131,7 +134,6 @@ void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_f
   WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) +
                     "\n/Root 1 0 R\n>>\nstartxref\n" +
                     FormatInt(table.Offsets()[xref_entry]) + "\n%%EOF");
-  out.Close();
 }
 
 }  // namespace quilnote

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/output_stream.h"
 #include "pdf/pdf_settings.h"
+#include "text/line_list.h"
 
 namespace quilnote {
 
@@ -25,6 +27,11 @@ void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_f
                      char compression_letter, char font_letter, char page_number_letter,
                      const std::string& paper_code, int32_t horizontal_margin,
                      int32_t vertical_margin, int32_t font_size);
+
+// Writes the whole document for the lines of `text_lines` (which it wraps)
+// to `out`: header, font, pages, catalog, page tree, cross-reference section
+// and trailer, printing the statistics lines.
+void WriteDocument(TOutputStream& out, const TPDFSettings& settings, TLineList& text_lines);
 
 }  // namespace quilnote
 
