@@ -24,7 +24,7 @@ constexpr size_t kRunsInFlightPerWorker = 4;
 
 // At most this many text positions are remembered for starting runs; the
 // runs grow beyond one page when a document has more pages than this.
-constexpr uint64_t kMaxRunStarts = 1 << 18;
+constexpr uint64_t kMaxRunStarts = 1 << 17;
 
 // A page whose text spans more than this many bytes is written straight to
 // the file when it is not compressed, rather than made in memory first.
