@@ -1,7 +1,5 @@
 // Finished documents judged by real PDF tools: structure (qpdf), fonts
 // (poppler), text extraction back to the input and rendering (MuPDF).
-#include <iconv.h>
-
 #include <map>
 #include <string>
 #include <vector>
@@ -21,20 +19,7 @@ using test::RunShell;
 using test::ShellQuote;
 
 // CP932 bytes to UTF-8, or nothing when iconv does not know them.
-std::optional<std::string> Utf8(std::string_view sjis) {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  std::string in(sjis);
-  std::string out(in.size() * 4 + 8, '\0');
-  char* inp = in.data();
-  size_t inleft = in.size();
-  char* outp = out.data();
-  size_t outleft = out.size();
-  size_t result = iconv(cd, &inp, &inleft, &outp, &outleft);
-  iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) return std::nullopt;
-  out.resize(out.size() - outleft);
-  return out;
-}
+std::optional<std::string> Utf8(std::string_view sjis) { return test::Iconv("UTF-8", "CP932", sjis); }
 
 // Japanese text: sentences, then every double-byte character that iconv
 // converts, row by row (the user-defined rows F0-F9 left out: readers

@@ -46,20 +46,26 @@ void WriteFile(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string Sjis(std::string_view utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
-  std::string in(utf8);
-  std::string out(in.size() * 2 + 8, '\0');
+std::optional<std::string> Iconv(const char* to, const char* from, std::string_view bytes) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no converter");
+  std::string in(bytes);
+  std::string out(in.size() * 4 + 8, '\0');
   char* inp = in.data();
   size_t inleft = in.size();
   char* outp = out.data();
   size_t outleft = out.size();
   size_t result = iconv(cd, &inp, &inleft, &outp, &outleft);
   iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) throw std::runtime_error("not convertible to CP932");
+  if (result == static_cast<size_t>(-1)) return std::nullopt;
   out.resize(out.size() - outleft);
   return out;
+}
+
+std::string Sjis(std::string_view utf8) {
+  std::optional<std::string> sjis = Iconv("CP932", "UTF-8", utf8);
+  if (!sjis) throw std::runtime_error("not convertible to CP932");
+  return *sjis;
 }
 
 std::string ShellQuote(std::string_view word) {

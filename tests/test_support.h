@@ -4,6 +4,7 @@
 #define QUILNOTE_TESTS_TEST_SUPPORT_H_
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,10 @@ class TempDir {
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);
+
+// `bytes` converted by the C library's iconv, or nothing when they do not
+// convert.
+std::optional<std::string> Iconv(const char* to, const char* from, std::string_view bytes);
 
 // Shift-JIS bytes of a UTF-8 text, converted by the C library's iconv, so
 // that expected messages do not depend on the program's own tables.
