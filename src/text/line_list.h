@@ -5,7 +5,7 @@
 // feeds has as many lines as bytes. Lines are read in order through a
 // TLineReader. Once wrapped (see wrap.h), the list shows the pieces of its
 // too-wide lines: each piece is a slice of the line it comes from, computed
-// while reading, so wrapping costs no memory at all.
+// while reading, so wrapping copies nothing.
 #ifndef QUILNOTE_TEXT_LINE_LIST_H_
 #define QUILNOTE_TEXT_LINE_LIST_H_
 
