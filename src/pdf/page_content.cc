@@ -133,6 +133,19 @@ void CopyToStream(TOutputStream& out, std::string_view bytes) {
   }
 }
 
+void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
+                                int32_t horizontal_margin, int32_t vertical_margin,
+                                TPageLines lines, int32_t page_number_reserve,
+                                int64_t page_number, TDeflater& deflater) {
+  TMemoryStream content;
+  WritePlainPageContent(content, settings, horizontal_margin, vertical_margin, lines,
+                        page_number_reserve, page_number);
+  TMemoryStream compressed;
+  deflater.Compress(content.view(), compressed);
+  content = TMemoryStream();  // release the plain bytes before copying
+  CopyToStream(out, compressed.view());
+}
+
 void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
                       int32_t horizontal_margin, int32_t vertical_margin,
                       TPageLines lines, int32_t page_number_reserve, int64_t page_number) {
@@ -141,13 +154,9 @@ void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
                           page_number_reserve, page_number);
     return;
   }
-  TMemoryStream content;
-  WritePlainPageContent(content, settings, horizontal_margin, vertical_margin, lines,
-                        page_number_reserve, page_number);
   TDeflater deflater(ZlibLevel(settings.CompressionLevel));
-  TMemoryStream compressed;
-  deflater.Compress(content.view(), compressed);
-  CopyToStream(out, compressed.view());
+  WriteCompressedPageContent(out, settings, horizontal_margin, vertical_margin, lines,
+                             page_number_reserve, page_number, deflater);
 }
 
 }  // namespace quilnote

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/output_stream.h"
+#include "pdf/deflater.h"
 #include "pdf/pdf_settings.h"
 #include "text/line_list.h"
 
@@ -33,6 +34,15 @@ void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
                            int32_t horizontal_margin, int32_t vertical_margin,
                            TPageLines lines, int32_t page_number_reserve,
                            int64_t page_number);
+
+// Writes the page's content as one zlib stream of its plain bytes, made by
+// `deflater` (which is reset afterwards and can serve the next page).
+// Raises EStreamError, ECompressionError or EWriteError ("Stream write
+// error", when `out` does not take a block whole).
+void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
+                                int32_t horizontal_margin, int32_t vertical_margin,
+                                TPageLines lines, int32_t page_number_reserve,
+                                int64_t page_number, TDeflater& deflater);
 
 // Writes the page's content, plain when settings.CompressionLevel is 0,
 // otherwise as one zlib stream of the plain bytes (levels 1, 2 and 3 are

@@ -76,24 +76,23 @@ TPageRunResult TPageProducer::TakeOldest() {
 void TPageProducer::MakeRun(Run& run, std::unique_ptr<TDeflater>& deflater) {
   try {
     run.result.streams.reserve(run.pages);
-    TMemoryStream content;
     for (uint64_t p = run.first_page; p < run.first_page + run.pages; ++p) {
       uint64_t first_line = p * lines_per_page_;
       uint64_t count = total_lines_ - first_line < lines_per_page_ ? total_lines_ - first_line
                                                                    : lines_per_page_;
-      content.Clear();
-      WritePlainPageContent(content, settings_, settings_.HorizontalMargin,
-                            settings_.VerticalMargin, TPageLines{run.reader, count},
-                            settings_.PageNumberReserve, static_cast<int64_t>(p + 1));
+      TMemoryStream stream;
+      TPageLines lines{run.reader, count};
+      const int64_t number = static_cast<int64_t>(p + 1);
       if (settings_.CompressionLevel == 0) {
-        run.result.streams.push_back(std::move(content));
-        content = TMemoryStream();
-        continue;
+        WritePlainPageContent(stream, settings_, settings_.HorizontalMargin,
+                              settings_.VerticalMargin, lines, settings_.PageNumberReserve, number);
+      } else {
+        if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
+        WriteCompressedPageContent(stream, settings_, settings_.HorizontalMargin,
+                                   settings_.VerticalMargin, lines, settings_.PageNumberReserve,
+                                   number, *deflater);
       }
-      if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
-      TMemoryStream compressed;
-      deflater->Compress(content.view(), compressed);
-      run.result.streams.push_back(std::move(compressed));
+      run.result.streams.push_back(std::move(stream));
     }
   } catch (const EStreamError&) {
     // Plain pages have no memory buffers of their own: running out of
