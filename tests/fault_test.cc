@@ -92,6 +92,15 @@ TEST_F(FaultTest, StandardOutputClosedOrFull) {
   }
 }
 
+TEST_F(FaultTest, StandardErrorThatCannotBeWrittenEndsWithStatusOne) {
+  // The usage text cannot be written; the report cannot be either, but the
+  // exit status still tells.
+  for (std::string redirect : {"2>&-", "2>/dev/full"}) {
+    RunResult run = Run("exec " + test::Exe() + " " + redirect);
+    EXPECT_EQ(run.status, 1) << redirect;
+  }
+}
+
 TEST_F(FaultTest, StandardOutputAPipeWithNoReader) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
