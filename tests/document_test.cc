@@ -168,8 +168,21 @@ TEST(DocumentTest, NoLineFitsFailsBeforeAnyPage) {
 TEST(DocumentTest, DriverChecksAndFileErrors) {
   test::TempDir dir;
   test::WriteFile(dir.File("in.txt"), "a\n");
-  EXPECT_THROW(ConvertTextFile("", dir.File("o.pdf"), 'n', 'h', 'n', "A4P", 30, 30, 8), Exception);
-  EXPECT_THROW(ConvertTextFile(dir.File("in.txt"), "", 'n', 'h', 'n', "A4P", 30, 30, 8), Exception);
+  struct Case {
+    std::string text_file, pdf_file, message;
+  } cases[] = {
+      {"", dir.File("o.pdf"), "入力ファイルがありません"},
+      {dir.File("in.txt"), "", "出力ファイルがありません"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ConvertTextFile(c.text_file, c.pdf_file, 'n', 'h', 'n', "A4P", 30, 30, 8);
+      FAIL() << "converted without a name";
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.TypeName(), "Exception");
+      EXPECT_TRUE(BytesEqual(Sjis(c.message), e.what()));
+    }
+  }
   // The output file is created before the text file is read, and stays empty.
   EXPECT_THROW(ConvertTextFile(dir.File("missing.txt"), dir.File("o.pdf"), 'n', 'h', 'n', "A4P",
                                30, 30, 8),
