@@ -14,7 +14,14 @@ constexpr size_t kFileBufferSize = 1 << 20;
 
 }  // namespace
 
-TFileStream::TFileStream(int fd) : fd_(fd) { buffer_.Reserve(kFileBufferSize); }
+TFileStream::TFileStream(int fd) : fd_(fd) {
+  try {
+    buffer_.Reserve(kFileBufferSize);
+  } catch (...) {
+    ::close(fd_);  // the destructor does not run for a constructor that throws
+    throw;
+  }
+}
 
 TFileStream::~TFileStream() {
   if (fd_ < 0) return;

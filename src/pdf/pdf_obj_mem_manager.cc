@@ -1,5 +1,6 @@
 #include "pdf/pdf_obj_mem_manager.h"
 
+#include <charconv>
 #include <string>
 
 #include "base/errors.h"
@@ -61,9 +62,11 @@ void WriteXref(TOutputStream& out, const int64_t* offsets, uint64_t count) {
   std::string batch;
   batch.reserve(20 * 4096);
   for (uint64_t i = 0; i < count; ++i) {
-    std::string digits = FormatInt(offsets[i]);
-    if (digits.size() < 10) batch.append(10 - digits.size(), '0');
-    batch.append(digits);
+    char digits[24];
+    size_t length = static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, offsets[i]).ptr - digits);
+    if (length < 10) batch.append(10 - length, '0');
+    batch.append(digits, length);
     batch.append(" 00000 n \n");
     if (batch.size() >= 20 * 4096) {
       WriteStr(out, batch);
