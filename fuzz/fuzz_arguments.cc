@@ -8,8 +8,7 @@
 using namespace quilnote;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static int null = ::open("/dev/null", O_WRONLY);
-  TErrorConsole quiet(null);
+  fuzz::NullSink quiet;
   // Up to eight arguments, separated by NUL bytes as argv would hold them.
   std::string bytes(reinterpret_cast<const char*>(data), size);
   std::vector<std::string> arguments;
@@ -20,10 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     arguments.push_back(bytes.substr(start, end - start));
     start = end + 1;
   }
-  std::vector<const char*> argv = {"quilnote"};
-  for (const std::string& a : arguments) argv.push_back(a.c_str());
-  std::vector<std::string_view> kept =
-      NonEmptyArguments(static_cast<int>(argv.size()), argv.data());
+  std::vector<std::string_view> kept = NonEmptyArguments(arguments);
 
   TCommandOptions options;
   for (std::string_view argument : kept) {

@@ -1,5 +1,7 @@
 // Loading text: arbitrary bytes through a real file into a line list.
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 
 #include "fuzz_support.h"
 #include "text/text_file.h"
@@ -26,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // No line holds a break or NUL; joining and assigning again is stable.
   std::string joined = lines.JoinText();
   uint64_t count = 0;
-  TLineReader reader(lines);
+  TLineReader reader = lines.Reader();
   std::string_view line, current;
   size_t bytes = 0;
   while (reader.Next(&current)) {

@@ -1,13 +1,12 @@
 #include "cli/command_line.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <optional>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "test_support.h"
 
 namespace quilnote {
 namespace {
@@ -160,8 +159,7 @@ TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
       {{"a.txt", "b.txt", "c.pdf"},
        With([](TCommandOptions& o) { o.TextFileName = "a.txt"; o.PdfFileName = "c.pdf"; })},
   };
-  int devnull = ::open("/dev/null", O_WRONLY);
-  TErrorConsole quiet(devnull);
+  test::TStringSink quiet;
   for (const ScanCase& c : cases) {
     TCommandOptions options;
     std::string why;
@@ -171,7 +169,6 @@ TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
     }
     ExpectSameOptions(options, c.expected, why);
   }
-  ::close(devnull);
 }
 
 TEST(ScanArgumentTest, NumbersFollowTheWholeNumberRulesOnGeneratedOptions) {
@@ -180,8 +177,7 @@ TEST(ScanArgumentTest, NumbersFollowTheWholeNumberRulesOnGeneratedOptions) {
   std::mt19937 random(777);
   const std::string alphabet = " +-$xX0123456789abcdefABCDEFg";
   const char* prefixes[] = {"-fh", "-FI", "-fm", "-fG", "-ml", "-mP"};
-  int devnull = ::open("/dev/null", O_WRONLY);
-  TErrorConsole quiet(devnull);
+  test::TStringSink quiet;
   for (int i = 0; i < 20000; ++i) {
     std::string rest;
     int length = static_cast<int>(random() % 12);
@@ -199,12 +195,10 @@ TEST(ScanArgumentTest, NumbersFollowTheWholeNumberRulesOnGeneratedOptions) {
     int32_t fallback = prefix[1] == 'f' || prefix[1] == 'F' ? 8 : 30;
     ASSERT_EQ(got, value.value_or(fallback)) << prefix + rest;
   }
-  ::close(devnull);
 }
 
 TEST(ArgumentsTest, EmptyArgumentsAreDropped) {
-  const char* argv[] = {"quilnote", "", "a", "", "b", nullptr};
-  auto arguments = NonEmptyArguments(5, argv);
+  auto arguments = NonEmptyArguments({"", "a", "", "b"});
   ASSERT_EQ(arguments.size(), 2u);
   EXPECT_EQ(arguments[0], "a");
   EXPECT_EQ(arguments[1], "b");

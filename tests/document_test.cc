@@ -27,10 +27,10 @@ Converted Convert(const std::string& text, char compression = 'n', char page_num
   test::TempDir dir;
   test::WriteFile(dir.File("in.txt"), text);
   Converted result;
-  result.out = test::CaptureStdout([&] {
-    ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), compression, font_letter,
-                    page_numbers, paper, h, v, font);
-  });
+  test::TStringSink statistics;
+  ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), compression, font_letter,
+                  page_numbers, paper, h, v, font, statistics);
+  result.out = statistics.text;
   result.pdf = test::ReadFile(dir.File("out.pdf"));
   return result;
 }
@@ -155,12 +155,11 @@ TEST(DocumentTest, OneCpuAndAllCpusWriteTheSameBytes) {
 TEST(DocumentTest, NoLineFitsFailsBeforeAnyPage) {
   test::TempDir dir;
   test::WriteFile(dir.File("in.txt"), "a\n");
-  std::string out;
-  EXPECT_THROW(out = test::CaptureStdout([&] {
-                 ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), 'n', 'h', 'n', "A4P",
-                                 30, 500, 8);
-               }),
+  test::TStringSink statistics;
+  EXPECT_THROW(ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), 'n', 'h', 'n', "A4P", 30,
+                               500, 8, statistics),
                EDivByZero);
+  EXPECT_TRUE(BytesEqual(Sjis("132 桁\r\n"), statistics.text));
   EXPECT_TRUE(BytesEqual("%PDF-1.3\n" + test::ExpectedFontObjects("HeiseiKakuGo-W5"),
                          test::ReadFile(dir.File("out.pdf"))));
 }
@@ -174,9 +173,10 @@ TEST(DocumentTest, DriverChecksAndFileErrors) {
       {"", dir.File("o.pdf"), "入力ファイルがありません"},
       {dir.File("in.txt"), "", "出力ファイルがありません"},
   };
+  test::TStringSink statistics;
   for (const Case& c : cases) {
     try {
-      ConvertTextFile(c.text_file, c.pdf_file, 'n', 'h', 'n', "A4P", 30, 30, 8);
+      ConvertTextFile(c.text_file, c.pdf_file, 'n', 'h', 'n', "A4P", 30, 30, 8, statistics);
       FAIL() << "converted without a name";
     } catch (const Exception& e) {
       EXPECT_STREQ(e.TypeName(), "Exception");
@@ -185,7 +185,7 @@ TEST(DocumentTest, DriverChecksAndFileErrors) {
   }
   // The output file is created before the text file is read, and stays empty.
   EXPECT_THROW(ConvertTextFile(dir.File("missing.txt"), dir.File("o.pdf"), 'n', 'h', 'n', "A4P",
-                               30, 30, 8),
+                               30, 30, 8, statistics),
                EFOpenError);
   EXPECT_EQ(test::ReadFile(dir.File("o.pdf")), "");
 }

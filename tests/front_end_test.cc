@@ -165,14 +165,14 @@ TEST(FailureReportTest, InOutErrorMessagesByErrorNumber) {
 
 TEST(FailureReportTest, LongMessagesAreCutAtTheLimit) {
   Exception error(std::string(2000, 'x'));
-  std::string report = FailureReport(error, "quilnote");
+  std::string report = FailureReport(error, "quilnote").Bytes();
   EXPECT_EQ(report.size(), 1026u);
   EXPECT_EQ(report.substr(1024), "\r\n");
   EXPECT_EQ(report[1023], 'x');
 
-  std::string dotted = FailureReport(Exception("ends."), "m");
+  std::string dotted = FailureReport(Exception("ends."), "m").Bytes();
   EXPECT_EQ(dotted.substr(dotted.find("\r\n") + 2), "ends.\r\n\r\n");
-  std::string empty = FailureReport(Exception(""), "m");
+  std::string empty = FailureReport(Exception(""), "m").Bytes();
   EXPECT_EQ(empty.substr(empty.size() - 7), ".\r\n\r\n\r\n");
 }
 

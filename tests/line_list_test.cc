@@ -21,7 +21,7 @@ namespace {
 
 std::vector<std::string> LinesOf(const TLineList& list) {
   std::vector<std::string> lines;
-  TLineReader reader(list);
+  TLineReader reader = list.Reader();
   std::string_view line;
   while (reader.Next(&line)) lines.emplace_back(line);
   EXPECT_EQ(lines.size(), list.Count());

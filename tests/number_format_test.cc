@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "base/wrap_int.h"
+#include "base/int32_arith.h"
 #include "pdf/page_content.h"
 
 namespace quilnote {
@@ -50,14 +50,14 @@ TEST(NumberFormatTest, IntegersIgnoreTheLocale) {
   std::setlocale(LC_ALL, saved.c_str());
 }
 
-TEST(WrapIntTest, ArithmeticWrapsAsTwosComplement) {
+TEST(Int32ArithTest, OverflowKeepsTheLow32Bits) {
   constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
   constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-  EXPECT_EQ(WrapAdd(kMax, 1), kMin);
-  EXPECT_EQ(WrapSub(kMin, 1), kMax);
-  EXPECT_EQ(WrapMul(2, 1073742245), -2147482806);
-  EXPECT_EQ(WrapSub(842, WrapMul(2, 1073742245)), kMin);
-  EXPECT_EQ(WrapCount(0x1'0000'0005ull), 5);
+  EXPECT_EQ(Add32(kMax, 1), kMin);
+  EXPECT_EQ(Sub32(kMin, 1), kMax);
+  EXPECT_EQ(Mul32(2, 1073742245), -2147482806);
+  EXPECT_EQ(Sub32(842, Mul32(2, 1073742245)), kMin);
+  EXPECT_EQ(Low32(0x1'0000'0005ull), 5);
   EXPECT_EQ(CheckedDiv(-7, 2), -3);
   EXPECT_THROW(CheckedDiv(5, 0), EDivByZero);
   EXPECT_THROW(CheckedDiv(kMin, -1), EIntOverflow);

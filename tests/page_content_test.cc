@@ -25,10 +25,8 @@ std::string Content(const TPDFSettings& settings, int32_t h_margin, int32_t v_ma
                     const std::string& text, int32_t reserve, int64_t page) {
   TLineList lines;
   lines.AssignText(text);
-  TLineReader reader(lines);
   TMemoryStream out;
-  WritePageContent(out, settings, h_margin, v_margin, TPageLines{reader, lines.Count()}, reserve,
-                   page);
+  WritePageContent(out, settings, h_margin, v_margin, lines, reserve, page);
   return std::string(out.view());
 }
 
@@ -166,10 +164,8 @@ class ShortStream : public TOutputStream {
 TEST(PageContentTest, ShortWriteOfCompressedDataFails) {
   TLineList lines;
   lines.AssignText("abc");
-  TLineReader reader(lines);
   ShortStream out;
-  EXPECT_THROW(WritePageContent(out, Paper("A4P", 8, 2), 30, 30, TPageLines{reader, 1}, 0, 1),
-               EWriteError);
+  EXPECT_THROW(WritePageContent(out, Paper("A4P", 8, 2), 30, 30, lines, 0, 1), EWriteError);
 }
 
 }  // namespace

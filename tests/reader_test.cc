@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "pdf/convert.h"
-#include "pdf/pages.h"
+#include "pdf/page_geometry.h"
 #include "test_support.h"
 #include "text/text_file.h"
 #include "text/wrap.h"
@@ -118,6 +118,13 @@ struct ReaderSetup {
   const char* font_name;
 };
 
+std::string Name(const ReaderSetup& s) {
+  return std::string("c") + s.compression + "_p" + s.page_numbers + "_" + s.paper + "_f" +
+         s.font_letter + std::to_string(s.font_size);
+}
+
+void PrintTo(const ReaderSetup& s, std::ostream* out) { *out << Name(s); }
+
 class ReaderTest : public ::testing::TestWithParam<ReaderSetup> {};
 
 TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
@@ -129,10 +136,9 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
   const std::string input = dir.File("in.txt");
   const std::string pdf = dir.File("out.pdf");
   test::WriteFile(input, JapaneseText());
-  test::CaptureStdout([&] {
-    ConvertTextFile(input, pdf, s.compression, s.font_letter, s.page_numbers, s.paper, 30, 30,
-                    s.font_size);
-  });
+  test::TStringSink statistics;
+  ConvertTextFile(input, pdf, s.compression, s.font_letter, s.page_numbers, s.paper, 30, 30,
+                  s.font_size, statistics);
 
   test::RunResult check = RunShell("qpdf --check " + ShellQuote(pdf));
   EXPECT_EQ(check.status, 0) << check.out << check.err;
@@ -151,13 +157,17 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
   // The wrapped lines, page by page, as the program spreads them.
   TPDFSettings settings = MakeSettings(s.compression, s.font_letter, s.page_numbers, s.paper,
                                        30, 30, s.font_size);
-  TLineList lines;
-  LoadTextFile(lines, input);
-  test::CaptureStdout([&] {
-    WrapLines(lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize});
-  });
-  const uint64_t per_page = LinesPerPage(settings, lines.Count());
-  const uint64_t pages = (lines.Count() + per_page - 1) / per_page;
+  TLineList text_lines;
+  LoadTextFile(text_lines, input);
+  const TWrappedLines wrapped = WrapLines(
+      text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize}, 0, statistics);
+  std::vector<std::string_view> lines;
+  TWrappedReader reader = wrapped.ReaderAt(0);
+  for (std::string_view line; reader.Next(&line);) lines.push_back(line);
+  const TPagination pagination =
+      Paginate(FindPageStep(settings, text_lines.Text().size() + 1), wrapped.Count());
+  const uint64_t per_page = pagination.lines_per_page;
+  const uint64_t pages = pagination.pages;
   ASSERT_GE(pages, 2u);
   for (uint64_t page = 1; page <= pages; ++page) {
     std::string page_file = dir.File("page.txt");
@@ -166,8 +176,8 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
     ASSERT_EQ(extract.status, 0) << extract.err;
     std::vector<std::string> expected;
     if (s.page_numbers == 'y') expected.push_back("-" + std::to_string(page) + "-");
-    for (uint64_t i = (page - 1) * per_page; i < std::min(lines.Count(), page * per_page); ++i) {
-      std::optional<std::string> utf8 = Utf8(lines.Line(i));
+    for (uint64_t i = (page - 1) * per_page; i < std::min<uint64_t>(lines.size(), page * per_page); ++i) {
+      std::optional<std::string> utf8 = Utf8(lines[i]);
       ASSERT_TRUE(utf8.has_value()) << "line " << i;
       std::string line = NoBlanks(Fold(*utf8));
       if (!line.empty()) expected.push_back(line);
@@ -197,19 +207,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderSetup{'d', 'y', "A3P", 'm', 12, "MS-Mincho"},
                       ReaderSetup{'m', 'y', "B4L", 'g', 9, "MS-Gothic"},
                       ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
-    [](const ::testing::TestParamInfo<ReaderSetup>& param_info) {
-      const ReaderSetup& s = param_info.param;
-      return std::string("c") + s.compression + "_p" + s.page_numbers + "_" + s.paper + "_f" +
-             s.font_letter + std::to_string(s.font_size);
-    });
+    [](const ::testing::TestParamInfo<ReaderSetup>& param_info) { return Name(param_info.param); });
 
 TEST(ReaderTest2, PopplerRendersTheSampleWithItsJapaneseFont) {
   REQUIRE_TOOL("pdftoppm");
   test::TempDir dir;
-  test::CaptureStdout([&] {
-    ConvertTextFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt", dir.File("s.pdf"),
-                    'd', 'h', 'y', "A4P", 30, 30, 8);
-  });
+  test::TStringSink statistics;
+  ConvertTextFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt", dir.File("s.pdf"),
+                  'd', 'h', 'y', "A4P", 30, 30, 8, statistics);
   test::RunResult render = RunShell("pdftoppm -r 72 -gray -f 1 -l 1 " +
                                     ShellQuote(dir.File("s.pdf")) + " " + ShellQuote(dir.File("p")));
   EXPECT_EQ(render.status, 0) << render.err;

@@ -24,13 +24,24 @@ TempDir::TempDir() {
   path_ = made;
 }
 
+namespace {
+
+// Gives the owner back every folder a test restricted, so the folder and
+// everything below it can be removed.
+void MakeRemovable(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (fs::directory_iterator it(folder, ignored), end; it != end; it.increment(ignored)) {
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) MakeRemovable(it->path());
+  }
+}
+
+}  // namespace
+
 TempDir::~TempDir() {
   std::error_code ignored;
-  // Make everything removable again (tests take permissions away).
-  std::string chmod = "chmod -R u+rwx " + ShellQuote(path_) + " 2>/dev/null";
-  if (std::system(chmod.c_str()) != 0) {
-    // Removal below reports nothing either way.
-  }
+  MakeRemovable(path_);
   std::filesystem::remove_all(path_, ignored);
 }
 
@@ -157,54 +168,6 @@ std::string CrLfLines(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& line : lines) out += line + "\r\n";
   return out;
-}
-
-std::string CheckXref(std::string_view pdf) {
-  size_t sx = pdf.rfind("startxref\n");
-  if (sx == std::string_view::npos) return "no startxref";
-  size_t xref = std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10);
-  if (pdf.substr(xref, 5) != "xref\n") return "startxref does not point at xref";
-  size_t p = xref + 5;
-  size_t eol = pdf.find('\n', p);
-  std::string subsection(pdf.substr(p, eol - p));
-  if (subsection.rfind("0 ", 0) != 0) return "subsection does not start at 0: " + subsection;
-  size_t count = std::strtoull(subsection.c_str() + 2, nullptr, 10);
-  p = eol + 1;
-  if (pdf.substr(p, 20) != "0000000000 65535 f \n") return "bad free entry";
-  for (size_t n = 1; n < count; ++n) {
-    std::string_view entry = pdf.substr(p + 20 * n, 20);
-    if (entry.size() != 20 || entry.substr(10) != " 00000 n \n") {
-      return "bad entry for object " + std::to_string(n);
-    }
-    size_t offset = std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10);
-    std::string head = std::to_string(n) + " 0 obj\n";
-    if (pdf.substr(offset, head.size()) != head) {
-      return "entry of object " + std::to_string(n) + " points at offset " +
-             std::to_string(offset) + ", not at its object";
-    }
-  }
-  std::string_view trailer = pdf.substr(p + 20 * count);
-  std::string size_line = "trailer\n<<\n/Size " + std::to_string(count) + "\n";
-  if (trailer.substr(0, size_line.size()) != size_line) return "trailer /Size mismatch";
-  return "";
-}
-
-std::string CaptureStdout(const std::function<void()>& action) {
-  TempDir dir;
-  std::string path = dir.File("stdout");
-  int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  int saved = ::dup(1);
-  ::dup2(file, 1);
-  ::close(file);
-  struct Restore {
-    int saved;
-    ~Restore() {
-      ::dup2(saved, 1);
-      ::close(saved);
-    }
-  } restore{saved};
-  action();
-  return ReadFile(path);
 }
 
 std::string Inflate(std::string_view zlib_stream) {

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/console.h"
+#include "checks.h"
+
 namespace quilnote::test {
 
 // A fresh folder, removed with everything in it at the end of the test.
@@ -60,13 +63,13 @@ RunResult RunQuilnote(const std::vector<std::string>& args, const std::string& c
 // Every line of `text` joined with CR LF after each.
 std::string CrLfLines(const std::vector<std::string>& lines);
 
-// Checks a finished PDF's cross-reference section: found through
-// startxref, 20-byte entries, and every in-use entry pointing at
-// "<n> 0 obj". Returns an empty string, or what is wrong.
-std::string CheckXref(std::string_view pdf);
-
-// Runs `action` with standard output sent to a file; returns what it wrote.
-std::string CaptureStdout(const std::function<void()>& action);
+// Collects the lines written to it, each followed by CR LF, as a console
+// would write them.
+class TStringSink : public TLineSink {
+ public:
+  void WriteLine(const TConsoleText& line) override { text += line.Bytes() + "\r\n"; }
+  std::string text;
+};
 
 // Inflates a zlib stream; fails the test when it is not one.
 std::string Inflate(std::string_view zlib_stream);

@@ -8,29 +8,28 @@
 
 #include "base/errors.h"
 #include "test_support.h"
-#include "text/line_width.h"
 
 namespace quilnote {
 namespace {
 
-std::vector<std::string> LinesOf(const TLineList& list) {
+std::vector<std::string> LinesOf(const TWrappedLines& wrapped) {
   std::vector<std::string> lines;
-  for (uint64_t i = 0; i < list.Count(); ++i) lines.emplace_back(list.Line(i));
+  TWrappedReader reader = wrapped.ReaderAt(0);
+  for (std::string_view line; reader.Next(&line);) lines.emplace_back(line);
+  EXPECT_EQ(lines.size(), wrapped.Count());
   return lines;
-}
-
-std::vector<size_t> PieceSizes(const TLineList& list) {
-  std::vector<size_t> sizes;
-  for (const std::string& line : LinesOf(list)) sizes.push_back(line.size());
-  return sizes;
 }
 
 // Wraps `text` and returns the column count line and the piece sizes.
 std::pair<std::string, std::vector<size_t>> Wrap(const std::string& text, TWrapSettings settings) {
   TLineList list;
   list.AssignText(text);
-  std::string out = test::CaptureStdout([&] { WrapLines(list, settings); });
-  return {out, PieceSizes(list)};
+  test::TStringSink out;
+  std::vector<size_t> sizes;
+  for (const std::string& line : LinesOf(WrapLines(list, settings, 0, out))) {
+    sizes.push_back(line.size());
+  }
+  return {out.text, sizes};
 }
 
 const std::string kDouble = "\x82\xA0";
@@ -73,17 +72,16 @@ TEST(WrapLinesTest, CutsWideLinesAtTheirThresholds) {
 TEST(WrapLinesTest, DivisionFailuresComeBeforeAnything) {
   TLineList list;
   list.AssignText("abc");
-  std::string out;
-  EXPECT_THROW(out = test::CaptureStdout([&] { WrapLines(list, {595, 30, 0}); }), EDivByZero);
-  EXPECT_THROW(test::CaptureStdout([&] { WrapLines(list, {842, 1073742245, -1}); }),
-               EIntOverflow);
-  EXPECT_FALSE(list.wrap_widths().has_value());
+  test::TStringSink out;
+  EXPECT_THROW(WrapLines(list, {595, 30, 0}, 0, out), EDivByZero);
+  EXPECT_THROW(WrapLines(list, {842, 1073742245, -1}, 0, out), EIntOverflow);
+  EXPECT_EQ(out.text, "");
 }
 
 // The wrapping rules written out plainly: a list of copied pieces.
 std::vector<std::string> ModelWrap(const std::vector<std::string>& lines, int32_t a, int32_t fs) {
   std::vector<std::string> result;
-  auto width = [&](size_t n) { return WrapMul(WrapCount(n), fs / 2); };
+  auto width = [&](size_t n) { return Mul32(Low32(n), fs / 2); };
   for (const std::string& line : lines) {
     if (width(line.size()) <= a) {
       result.push_back(line);
@@ -96,8 +94,8 @@ std::vector<std::string> ModelWrap(const std::vector<std::string>& lines, int32_
       bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
       if (lead) {
         if (i + 1 < line.size()) piece += line[++i];
-        if (width(piece.size()) > WrapSub(a, fs)) result.push_back(std::move(piece)), piece.clear();
-      } else if (width(piece.size()) > WrapSub(a, fs / 2)) {
+        if (width(piece.size()) > Sub32(a, fs)) result.push_back(std::move(piece)), piece.clear();
+      } else if (width(piece.size()) > Sub32(a, fs / 2)) {
         result.push_back(std::move(piece));
         piece.clear();
       }
@@ -119,50 +117,37 @@ TEST(WrapLinesTest, AgreesWithPlainModelOnGeneratedText) {
     int length = static_cast<int>(random() % 400);
     for (int i = 0; i < length; ++i) text += static_cast<char>(alphabet[random() % sizeof alphabet]);
     TWrapSettings settings{widths[random() % 4], margins[random() % 5], fonts[random() % 8]};
-    int32_t a = WrapSub(settings.PageWidth, WrapMul(2, settings.HorizontalMargin));
+    int32_t a = Sub32(settings.PageWidth, Mul32(2, settings.HorizontalMargin));
 
     TLineList list;
     list.AssignText(text);
-    std::vector<std::string> original = LinesOf(list);
-    test::CaptureStdout([&] { WrapLines(list, settings); });
-    std::vector<std::string> pieces = LinesOf(list);
+    std::vector<std::string> original;
+    for (uint64_t i = 0; i < list.Count(); ++i) original.emplace_back(list.Line(i));
+    test::TStringSink out;
+    const uint64_t stride = 1 + static_cast<uint64_t>(round % 5);
+    const TWrappedLines wrapped = WrapLines(list, settings, stride, out);
+    std::vector<std::string> pieces = LinesOf(wrapped);
     ASSERT_EQ(pieces, ModelWrap(original, a, settings.FontSize)) << "round " << round;
 
-    // The join-and-reassign step gives exactly the same list.
+    // The join-and-reassign step gives exactly the same lines.
     TLineList reassigned;
-    reassigned.AssignText(list.JoinText());
-    ASSERT_EQ(LinesOf(reassigned), pieces);
+    reassigned.AssignText(wrapped.JoinText());
+    ASSERT_EQ(reassigned.Count(), pieces.size());
+    for (uint64_t i = 0; i < pieces.size(); ++i) ASSERT_EQ(reassigned.Line(i), pieces[i]);
 
-    // Properties of the pieces of each cut line.
-    size_t next = 0;
-    for (const std::string& line : original) {
-      if (LineWidth(line.size(), settings.FontSize) <= a) {
-        ASSERT_EQ(pieces[next++], line);
-        continue;
-      }
-      std::string joined;
-      while (joined.size() < line.size()) {
-        const std::string& piece = pieces[next++];
-        ASSERT_FALSE(piece.empty());
-        size_t start = joined.size();
-        joined += piece;
-        ASSERT_EQ(line.compare(0, joined.size(), joined), 0) << "pieces do not rebuild the line";
-        // The piece ends on a character boundary of the line.
-        size_t i = start;
-        bool last_double = false;
-        while (i < joined.size()) {
-          last_double = IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size();
-          i += last_double ? 2 : 1;
-        }
-        ASSERT_EQ(i, joined.size()) << "a two-byte character was split";
-        if (joined.size() < line.size()) {
-          int32_t threshold = last_double ? WrapSub(a, settings.FontSize)
-                                          : WrapSub(a, settings.FontSize / 2);
-          ASSERT_GT(LineWidth(piece.size(), settings.FontSize), threshold);
-        }
-      }
+    // A reader started at any line, from a remembered position or not,
+    // reads on exactly as one from the start.
+    const uint64_t from = pieces.empty() ? 0 : random() % (pieces.size() + 1);
+    TWrappedReader reader = wrapped.ReaderAt(from);
+    for (uint64_t i = from; i < pieces.size(); ++i) {
+      std::string_view line;
+      ASSERT_TRUE(reader.Next(&line));
+      ASSERT_EQ(line, pieces[i]) << "from " << from << " stride " << stride;
     }
-    ASSERT_EQ(next, pieces.size());
+
+    std::vector<std::string_view> line_views(original.begin(), original.end());
+    std::vector<std::string_view> piece_views(pieces.begin(), pieces.end());
+    ASSERT_EQ(test::CheckWrapPieces(line_views, piece_views, a, settings.FontSize), "");
   }
 }
 

@@ -1,19 +1,40 @@
 // Errors of the converter. Every failure is an Exception carrying the type
 // name that the failure report prints and a message; each error kind is a
 // one-line subclass. Only the front end catches them.
+//
+// A file error keeps the file's path apart from the program's words (see
+// TConsoleText), so the failure report can show the path exactly as the
+// user gave it whatever it does with the rest.
 #ifndef QUILNOTE_BASE_ERRORS_H_
 #define QUILNOTE_BASE_ERRORS_H_
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
+
+#include "base/console_text.h"
 
 namespace quilnote {
 
 class Exception : public std::runtime_error {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  explicit Exception(const std::string& message) : Exception(TConsoleText(message)) {}
+  explicit Exception(const TConsoleText& text) : std::runtime_error(text.Bytes()), text_(text) {}
   virtual const char* TypeName() const { return "Exception"; }
+  // The message, what() as parts.
+  const TConsoleText& Text() const { return text_; }
+
+ private:
+  TConsoleText text_;
 };
+
+// The message of a file error: <what> "<full path>". <reason>
+inline TConsoleText FileErrorText(std::string_view what, const std::string& full_path,
+                                  std::string_view reason) {
+  TConsoleText text;
+  text.Program(what).Program(" \"").User(full_path).Program("\". ").Program(reason);
+  return text;
+}
 
 #define QUILNOTE_ERROR_TYPE(Name)                                      \
   class Name : public Exception {                                      \

@@ -1,8 +1,7 @@
 #include "base/output_stream.h"
 
-#include <cerrno>
 #include <new>
-#include <unistd.h>
+#include <utility>
 
 #include "base/errors.h"
 
@@ -14,40 +13,25 @@ constexpr size_t kFileBufferSize = 1 << 20;
 
 }  // namespace
 
-TFileStream::TFileStream(int fd) : fd_(fd) {
-  try {
-    buffer_.Reserve(kFileBufferSize);
-  } catch (...) {
-    ::close(fd_);  // the destructor does not run for a constructor that throws
-    throw;
-  }
+TFileStream::TFileStream(TFile file) : file_(std::move(file)) {
+  buffer_.Reserve(kFileBufferSize);
 }
 
 TFileStream::~TFileStream() {
-  if (fd_ < 0) return;
-  if (!failed_) {
-    try {
-      Flush();
-    } catch (const Exception&) {
-      // Already failing: the error that brought us here is the one reported.
-    }
+  if (!file_.IsOpen() || failed_) return;
+  try {
+    Flush();
+  } catch (const Exception&) {
+    // Already failing: the error that brought us here is the one reported.
   }
-  ::close(fd_);
 }
 
 void TFileStream::WriteAll(const char* data, size_t n) {
   if (failed_) throw EWriteError(kWriteErrorMessage);
-  while (n > 0) {
-    ssize_t written = ::write(fd_, data, n);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      failed_ = true;
-      throw EWriteError(kWriteErrorMessage);
-    }
-    data += written;
-    n -= static_cast<size_t>(written);
-    flushed_ += static_cast<uint64_t>(written);
-  }
+  failed_ = true;  // until the whole write is known to be taken
+  file_.WriteAll(data, n);
+  failed_ = false;
+  flushed_ += n;
 }
 
 void TFileStream::Flush() {
@@ -72,9 +56,7 @@ size_t TFileStream::Write(const char* data, size_t n) {
 
 void TFileStream::Close() {
   Flush();
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorMessage);
+  file_.Close();
 }
 
 size_t TMemoryStream::Write(const char* data, size_t n) {

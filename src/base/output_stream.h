@@ -1,4 +1,6 @@
 // Byte streams the PDF is written to: the output file and memory buffers.
+// Both take every write whole or raise an error: there are no short writes
+// to check for, and Write's result is the byte count given.
 #ifndef QUILNOTE_BASE_OUTPUT_STREAM_H_
 #define QUILNOTE_BASE_OUTPUT_STREAM_H_
 
@@ -7,13 +9,15 @@
 #include <string_view>
 
 #include "base/byte_block.h"
+#include "base/platform.h"
 
 namespace quilnote {
 
 class TOutputStream {
  public:
   virtual ~TOutputStream() = default;
-  // Appends up to `n` bytes and returns how many were taken.
+  // Appends `n` bytes and returns how many were taken: all of them, or an
+  // error is raised. A test double may take fewer.
   virtual size_t Write(const char* data, size_t n) = 0;
   // The byte offset from the start of the stream: the bytes written so far.
   virtual uint64_t Position() const = 0;
@@ -28,11 +32,12 @@ inline void WriteStr(TOutputStream& out, std::string_view s) {
 
 // A file written through a large buffer. Every write is taken whole or
 // raises EWriteError "Stream write error" (disk full, file size limit, ...);
-// nothing is ever silently dropped.
+// nothing is ever silently dropped. Position() counts the buffered bytes.
 class TFileStream : public TOutputStream {
  public:
-  // Takes ownership of the open descriptor `fd`.
-  explicit TFileStream(int fd);
+  // Takes ownership of the open `file`. Raises std::bad_alloc when the
+  // buffer cannot be had (the file is closed then).
+  explicit TFileStream(TFile file);
   ~TFileStream() override;
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -49,7 +54,7 @@ class TFileStream : public TOutputStream {
   void Flush();
   void WriteAll(const char* data, size_t n);
 
-  int fd_;
+  TFile file_;
   bool failed_ = false;
   uint64_t flushed_ = 0;
   TByteBlock buffer_;

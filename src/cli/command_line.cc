@@ -45,13 +45,13 @@ constexpr TLetterOption kFontOptions[] = {{"-FH", 'h'}, {"-FI", 'i'}, {"-FM", 'm
 // The number after a three-byte option prefix, when there is text after it:
 // stored in `field`, or `message` written when it is no whole number.
 void ReadOptionNumber(std::string_view upper, int32_t& field, std::string_view message,
-                      TErrorConsole& console) {
+                      TLineSink& messages) {
   if (upper.size() <= 3) return;
   std::optional<int32_t> value = ParseWholeNumber(upper.substr(3));
   if (value) {
     field = *value;
   } else {
-    console.WriteLine(message);
+    messages.WriteLine(message);
   }
 }
 
@@ -90,7 +90,7 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text) {
   return static_cast<int32_t>(bits);
 }
 
-void ScanArgument(std::string_view argument, TCommandOptions& options, TErrorConsole& console) {
+void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink& messages) {
   if (argument.find('-') != std::string_view::npos) {
     // Every prefix is tested on its own; all that match apply, in order.
     const std::string upper = UpperCase(argument);
@@ -104,14 +104,14 @@ void ScanArgument(std::string_view argument, TCommandOptions& options, TErrorCon
     for (const TLetterOption& option : kFontOptions) {
       if (StartsWith(upper, option.prefix)) {
         options.FontLetter = option.letter;
-        ReadOptionNumber(upper, options.FontSize, msg::kFontSizeNotNumber, console);
+        ReadOptionNumber(upper, options.FontSize, msg::kFontSizeNotNumber, messages);
       }
     }
     if (StartsWith(upper, "-ML")) {
-      ReadOptionNumber(upper, options.HorizontalMargin, msg::kHorizontalMarginNotNumber, console);
+      ReadOptionNumber(upper, options.HorizontalMargin, msg::kHorizontalMarginNotNumber, messages);
     }
     if (StartsWith(upper, "-MP")) {
-      ReadOptionNumber(upper, options.VerticalMargin, msg::kVerticalMarginNotNumber, console);
+      ReadOptionNumber(upper, options.VerticalMargin, msg::kVerticalMarginNotNumber, messages);
     }
   } else if (options.TextFileName.empty()) {
     options.TextFileName = std::string(argument);
@@ -121,12 +121,12 @@ void ScanArgument(std::string_view argument, TCommandOptions& options, TErrorCon
   if (argument == "-?") options.HelpFlag = 'y';
 }
 
-std::vector<std::string_view> NonEmptyArguments(int argc, const char* const* argv) {
-  std::vector<std::string_view> arguments;
-  for (int i = 1; i < argc; ++i) {
-    if (argv[i] != nullptr && argv[i][0] != '\0') arguments.emplace_back(argv[i]);
+std::vector<std::string_view> NonEmptyArguments(const std::vector<std::string>& arguments) {
+  std::vector<std::string_view> kept;
+  for (const std::string& argument : arguments) {
+    if (!argument.empty()) kept.emplace_back(argument);
   }
-  return arguments;
+  return kept;
 }
 
 }  // namespace quilnote

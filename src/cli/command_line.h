@@ -32,11 +32,11 @@ struct TCommandOptions {
 std::optional<int32_t> ParseWholeNumber(std::string_view text);
 
 // Applies one argument to `options` (an option when it holds "-" anywhere,
-// otherwise a file name), writing its messages to `console`.
-void ScanArgument(std::string_view argument, TCommandOptions& options, TErrorConsole& console);
+// otherwise a file name), writing its messages to `messages`.
+void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink& messages);
 
-// The arguments after the program name, empty ones dropped.
-std::vector<std::string_view> NonEmptyArguments(int argc, const char* const* argv);
+// `arguments` without the empty ones.
+std::vector<std::string_view> NonEmptyArguments(const std::vector<std::string>& arguments);
 
 }  // namespace quilnote
 

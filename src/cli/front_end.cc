@@ -1,15 +1,15 @@
 #include "cli/front_end.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <new>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "base/console.h"
 #include "base/messages.h"
+#include "base/platform.h"
 #include "cli/command_line.h"
-#include "cli/platform.h"
 #include "pdf/convert.h"
 
 namespace quilnote {
@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kMaxArguments = 8;
 constexpr size_t kReportCut = 1024;
 
-void WriteUsage(TErrorConsole& console) {
+void WriteUsage(TLineSink& console) {
   for (std::string_view line :
        {msg::kUsageTitle, msg::kUsageSynopsis, std::string_view(), msg::kUsagePaper,
         msg::kUsageFont1, msg::kUsageFont2, msg::kUsageHorizontalMargin,
@@ -30,63 +30,64 @@ void WriteUsage(TErrorConsole& console) {
 }
 
 // The checks after the scan, ending in at most one conversion.
-void CheckAndConvert(const TCommandOptions& options, TErrorConsole& console) {
+void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
+                     TLineSink& statistics) {
   if (options.PdfFileName.empty()) {
-    console.WriteLine(msg::kNoPdfFile);
+    messages.WriteLine(msg::kNoPdfFile);
   } else if (options.TextFileName.empty()) {
-    console.WriteLine(msg::kNoTextFile);
+    messages.WriteLine(msg::kNoTextFile);
   } else if (!TextFileExists(options.TextFileName)) {
-    console.WriteLine(msg::kTextFileNotFound);
+    messages.WriteLine(msg::kTextFileNotFound);
   } else if (SameExistingFile(options.TextFileName, options.PdfFileName)) {
     // Creating the PDF file would truncate the text before it is read.
-    console.WriteLine(msg::kSameFile);
+    messages.WriteLine(msg::kSameFile);
   } else {
     ConvertTextFile(options.TextFileName, options.PdfFileName, options.CompressionLetter,
                     options.FontLetter, options.PageNumberLetter, options.PaperCode,
-                    options.HorizontalMargin, options.VerticalMargin, options.FontSize);
+                    options.HorizontalMargin, options.VerticalMargin, options.FontSize,
+                    statistics);
   }
 }
 
-void Run(int argc, const char* const* argv) {
-  TErrorConsole console;
+void Run(const std::vector<std::string>& program_arguments, TLineSink& messages,
+         TLineSink& statistics) {
   TCommandOptions options;
-  std::vector<std::string_view> arguments = NonEmptyArguments(argc, argv);
+  const std::vector<std::string_view> arguments = NonEmptyArguments(program_arguments);
   const size_t count = arguments.size();
   if (count >= 1 && count <= kMaxArguments) {
-    for (std::string_view argument : arguments) ScanArgument(argument, options, console);
-    if (options.HelpFlag == 'n') CheckAndConvert(options, console);
+    for (std::string_view argument : arguments) ScanArgument(argument, options, messages);
+    if (options.HelpFlag == 'n') CheckAndConvert(options, messages, statistics);
   }
-  if (count == 0 || count > kMaxArguments || options.HelpFlag == 'y') WriteUsage(console);
-}
-
-void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n <= 0) return;  // nowhere left to report to
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
+  if (count == 0 || count > kMaxArguments || options.HelpFlag == 'y') WriteUsage(messages);
 }
 
 }  // namespace
 
-std::string FailureReport(const Exception& error, const std::string& module_name) {
-  std::string message = error.what();
-  if (!message.empty() && message.back() != '.') message += '.';
+TConsoleText FailureReport(const Exception& error, const std::string& module_name) {
+  // The address is where the error object lives: the place the failure is
+  // known by, shown as the 16 hexadecimal digits of a 64-bit address.
   char address[32];
   std::snprintf(address, sizeof address, "%016llX",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&error)));
-  std::string report = "Exception " + std::string(error.TypeName()) + " in module " +
-                       module_name + " at " + address + ".\r\n" + message + "\r\n";
-  if (report.size() > kReportCut) report.resize(kReportCut);
-  report += "\r\n";
+  TConsoleText report;
+  report.Program("Exception ").Program(error.TypeName()).Program(" in module ");
+  report.User(module_name).Program(" at ").Program(address).Program(".\r\n");
+  report.Append(error.Text());
+  const std::string_view message = error.what();
+  if (!message.empty() && message.back() != '.') report.Program(".");
+  report.Program("\r\n");
+  report.Truncate(kReportCut);
+  report.Program("\r\n");
   return report;
 }
 
 int RunFrontEnd(int argc, const char* const* argv) {
   PrepareProcess();
+  TConsole error_console(TStdStreamId::kError);
   try {
     try {
-      Run(argc, argv);
+      TConsole output_console(TStdStreamId::kOutput);
+      Run(ProgramArguments(argc, argv), error_console, output_console);
       return 0;
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory(kOutOfMemoryMessage);
@@ -98,10 +99,17 @@ int RunFrontEnd(int argc, const char* const* argv) {
       throw Exception(other.what());
     }
   } catch (const Exception& error) {
-    // Statistics lines are written unbuffered, so nothing is pending on
-    // standard output; the report goes straight to standard error.
-    WriteAll(2, FailureReport(error, ModuleName(argc > 0 ? argv[0] : nullptr)));
+    // Standard output is written a line at a time, so nothing is pending
+    // there; the report goes to standard error as one block.
+    try {
+      error_console.WriteBlockNoThrow(
+          FailureReport(error, ModuleName(argc > 0 ? argv[0] : nullptr)));
+    } catch (...) {
+      // Not even the report could be composed; the status still tells.
+    }
     return 1;
+  } catch (...) {
+    return 1;  // the error itself could not be made (out of memory)
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/console_text.h"
 #include "base/errors.h"
 
 namespace quilnote {
@@ -16,8 +17,9 @@ int RunFrontEnd(int argc, const char* const* argv);
 
 // The failure report for `error`: "Exception <type> in module <module> at
 // <address>." CR LF, the message with a final "." added when missing, CR
-// LF, both lines together cut to 1,024 bytes, then one more CR LF.
-std::string FailureReport(const Exception& error, const std::string& module_name);
+// LF, both lines together cut to 1,024 bytes, then one more CR LF. The
+// module name and any file path in the message are kept as the user's bytes.
+TConsoleText FailureReport(const Exception& error, const std::string& module_name);
 
 }  // namespace quilnote
 

@@ -1,14 +1,12 @@
 #include "pdf/convert.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <string_view>
-#include <unistd.h>
 
 #include "base/errors.h"
 #include "base/messages.h"
 #include "base/number_format.h"
 #include "base/output_stream.h"
+#include "base/platform.h"
 #include "pdf/font_objects.h"
 #include "pdf/page_list.h"
 #include "pdf/pages.h"
@@ -30,21 +28,6 @@ constexpr TPaper kPapers[] = {
     {"A4P", 595, 842}, {"A4L", 842, 595}, {"A3P", 842, 1191}, {"A3L", 1191, 842},
     {"B5P", 516, 729}, {"B5L", 729, 516}, {"B4P", 729, 1032}, {"B4L", 1032, 729},
 };
-
-// Creates (or truncates) the output file. There is no exclusive hold here:
-// other processes could open the file meanwhile.
-int CreateOutputFile(const std::string& name) {
-  int fd;
-  do {
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    int error = errno;
-    throw EFCreateError("Cannot create file \"" + FullPath(name) + "\". " +
-                        SystemErrorText(error));
-  }
-  return fd;
-}
 
 void WriteCatalogAndPageTree(TOutputStream& out, TPDFObjMemManager& table,
                              const TPageList& page_list) {
@@ -103,7 +86,7 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
 void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                      char compression_letter, char font_letter, char page_number_letter,
                      const std::string& paper_code, int32_t horizontal_margin,
-                     int32_t vertical_margin, int32_t font_size) {
+                     int32_t vertical_margin, int32_t font_size, TLineSink& statistics) {
   const TPDFSettings settings =
       MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
                    horizontal_margin, vertical_margin, font_size);
@@ -112,20 +95,21 @@ void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_f
 
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it.
-  TFileStream out(CreateOutputFile(pdf_file_name));
+  TFileStream out(TFile::CreateForWriting(pdf_file_name));
   TLineList text_lines;
   LoadTextFile(text_lines, text_file_name);
-  WriteDocument(out, settings, text_lines);
+  WriteDocument(out, settings, text_lines, statistics);
   out.Close();
 }
 
-void WriteDocument(TOutputStream& out, const TPDFSettings& settings, TLineList& text_lines) {
+void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
+                   TLineSink& statistics) {
   TPageList page_list;
   TPDFObjMemManager table(1000, 1000);
   table.SetCount(table.Count() + 2);  // the catalog and the page tree come last
   WriteStr(out, "%PDF-1.3\n");
-  WriteFontObjects(out, table, settings.BaseFontName);
-  WritePages(out, table, settings, text_lines, page_list);
+  const uint64_t font = WriteFontObjects(out, table, settings.BaseFontName);
+  WritePages(out, table, settings, font, text_lines, page_list, statistics);
   WriteCatalogAndPageTree(out, table, page_list);
 
   const uint64_t xref_entry = table.Count();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/console.h"
 #include "base/output_stream.h"
 #include "pdf/pdf_settings.h"
 #include "text/line_list.h"
@@ -18,20 +19,21 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
                           const std::string& paper_code, int32_t horizontal_margin,
                           int32_t vertical_margin, int32_t font_size);
 
-// Converts `text_file_name` into the PDF file `pdf_file_name`, printing the
-// statistics lines on standard output. The output file is created (or
+// Converts `text_file_name` into the PDF file `pdf_file_name`, writing the
+// four statistics lines to `statistics` (standard output, for the program). The output file is created (or
 // truncated) before the text is read; on failure it keeps what was written.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever the writing raises.
 void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                      char compression_letter, char font_letter, char page_number_letter,
                      const std::string& paper_code, int32_t horizontal_margin,
-                     int32_t vertical_margin, int32_t font_size);
+                     int32_t vertical_margin, int32_t font_size, TLineSink& statistics);
 
-// Writes the whole document for the lines of `text_lines` (which it wraps)
-// to `out`: header, font, pages, catalog, page tree, cross-reference section
-// and trailer, printing the statistics lines.
-void WriteDocument(TOutputStream& out, const TPDFSettings& settings, TLineList& text_lines);
+// Writes the whole document for the lines of `text_lines` to `out`: header,
+// font, pages, catalog, page tree, cross-reference section and trailer,
+// writing the statistics lines to `statistics`.
+void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
+                   TLineSink& statistics);
 
 }  // namespace quilnote
 

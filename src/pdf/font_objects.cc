@@ -6,24 +6,24 @@
 
 namespace quilnote {
 
-void WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
-                      std::string_view base_font_name) {
+uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
+                          std::string_view base_font_name) {
   const std::string name(base_font_name);
 
   // Type 0 font; its descendant is the next object.
-  BeginObject(out, table);
+  const uint64_t font = BeginObject(out, table);
   WriteStr(out, "<<\n/Type /Font\n/Name /" + std::string(kFontResourceName) +
                     "\n/Subtype /Type0\n/BaseFont /" + name + "\n");
-  WriteStr(out, "/DescendantFonts [" + FormatUInt(table.Count() + 2) + " 0 R]\n");
+  WriteStr(out, "/DescendantFonts [" + FormatUInt(font + 1) + " 0 R]\n");
   WriteStr(out, "/Encoding /90ms-RKSJ-H\n>>\n");
   EndObject(out, table);
 
   // CID font: Adobe-Japan1, full-width by default, with the half-width CIDs
   // 231-389 (half-width Latin and katakana) and 631 at 500 units.
-  BeginObject(out, table);
+  const uint64_t cid_font = BeginObject(out, table);
   WriteStr(out, "<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + name +
                     "\n/WinCharSet 128\n");
-  WriteStr(out, "/FontDescriptor " + FormatUInt(table.Count() + 2) + " 0 R\n");
+  WriteStr(out, "/FontDescriptor " + FormatUInt(cid_font + 1) + " 0 R\n");
   WriteStr(out,
            "/CIDSystemInfo\n<<\n/Registry(Adobe) /Ordering(Japan1) /Supplement 2\n>>\n"
            "/DW 1000\n/W [ 231 389 500 631 631 500 ]\n>>\n");
@@ -38,6 +38,7 @@ void WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
            "/Leading 0\n/MaxWidth 1000\n/AvgWidth 500\n"
            "/Style << /Panose <000000000000000000000000> >> \n>>\n");
   EndObject(out, table);
+  return font;
 }
 
 }  // namespace quilnote

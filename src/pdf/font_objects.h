@@ -5,6 +5,7 @@
 #ifndef QUILNOTE_PDF_FONT_OBJECTS_H_
 #define QUILNOTE_PDF_FONT_OBJECTS_H_
 
+#include <cstdint>
 #include <string_view>
 
 #include "base/output_stream.h"
@@ -16,8 +17,9 @@ namespace quilnote {
 inline constexpr std::string_view kFontResourceName = "F0";
 
 // Writes the three font objects (the next three object numbers: 3, 4 and 5
-// after the two reserved ones) naming `base_font_name`.
-void WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
+// after the two reserved ones) naming `base_font_name`, and returns the
+// number of the font object the pages refer to.
+uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
                       std::string_view base_font_name);
 
 }  // namespace quilnote

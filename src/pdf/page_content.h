@@ -1,5 +1,5 @@
 // The content stream of one page: text operators that paint its lines in
-// font F0, and the page number at its foot when page numbers are on.
+// the font F0, and the page number at its foot when page numbers are on.
 #ifndef QUILNOTE_PDF_PAGE_CONTENT_H_
 #define QUILNOTE_PDF_PAGE_CONTENT_H_
 
@@ -10,48 +10,48 @@
 #include "pdf/deflater.h"
 #include "pdf/pdf_settings.h"
 #include "text/line_list.h"
+#include "text/wrap.h"
 
 namespace quilnote {
 
+// The baseline of a page's first line: (page height - vertical margin) -
+// font size x 0.87, the difference in 32-bit two's complement, the rest as
+// an x87 FPU computes it, rounded to single precision.
+float StartY(int32_t page_height, int32_t vertical_margin, int32_t font_size);
+
+// Writes the content of a page showing `page_lines`, plain when
+// settings.CompressionLevel is 0, otherwise as one zlib stream of the plain
+// bytes (levels 1, 2 and 3 are zlib's 1, default and 9). The page number is
+// shown when `page_number_reserve` is 8. This is the program's named form
+// of the content writer; the page writer uses the forms below, which read
+// the wrapped text in place. Raises EStreamError, ECompressionError or
+// EWriteError ("Stream write error", when `out` does not take a block).
+void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
+                      int32_t horizontal_margin, int32_t vertical_margin,
+                      const TLineList& page_lines, int32_t page_number_reserve,
+                      int64_t page_number);
+
 // The lines of one page: the next `count` lines of `reader`.
 struct TPageLines {
-  TLineReader& reader;
+  TWrappedReader& reader;
   uint64_t count;
 };
 
-// The baseline of a page's first line: (page height - vertical margin) -
-// font size x 0.87, the difference in wrapping 32-bit arithmetic, the rest
-// in x87 extended precision, rounded to single precision.
-float StartY(int32_t page_height, int32_t vertical_margin, int32_t font_size);
-
-// Writes "<", every byte as two upper-case hexadecimal digits, ">".
-void WriteHexString(TOutputStream& out, std::string_view bytes);
-
-// Writes the page's content, uncompressed, advancing `lines.reader` past
-// the page. A page without lines writes nothing. The page number is shown
-// when `page_number_reserve` is 8.
+// Writes the page's content uncompressed, advancing `lines.reader` past
+// the page. A page without lines writes nothing.
 void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
                            int32_t horizontal_margin, int32_t vertical_margin,
                            TPageLines lines, int32_t page_number_reserve,
                            int64_t page_number);
 
 // Writes the page's content as one zlib stream of its plain bytes, made by
-// `deflater` (which is reset afterwards and can serve the next page).
-// Raises EStreamError, ECompressionError or EWriteError ("Stream write
-// error", when `out` does not take a block whole).
+// `deflater` (which is reset afterwards and can serve the next page). A
+// page without lines is the zlib stream of no bytes. Raises EStreamError,
+// ECompressionError or EWriteError.
 void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
                                 int32_t horizontal_margin, int32_t vertical_margin,
                                 TPageLines lines, int32_t page_number_reserve,
                                 int64_t page_number, TDeflater& deflater);
-
-// Writes the page's content, plain when settings.CompressionLevel is 0,
-// otherwise as one zlib stream of the plain bytes (levels 1, 2 and 3 are
-// zlib's 1, default and 9). A compressed page without lines is the zlib
-// stream of no bytes. Raises EStreamError, ECompressionError or EWriteError
-// ("Stream write error", when `out` does not take a block whole).
-void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
-                      int32_t horizontal_margin, int32_t vertical_margin,
-                      TPageLines lines, int32_t page_number_reserve, int64_t page_number);
 
 // Copies `bytes` to `out` in blocks, raising EWriteError "Stream write
 // error" when a block is not taken whole.

@@ -1,37 +1,24 @@
 #include "pdf/page_producer.h"
 
-#include <sched.h>
+#include <stdexcept>
+#include <utility>
 
 #include "base/errors.h"
-#include "pdf/deflater.h"
 #include "pdf/page_content.h"
 
 namespace quilnote {
 
-unsigned UsableCpuCount() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) == 0) {
-    int count = CPU_COUNT(&set);
-    if (count > 0) return static_cast<unsigned>(count);
-  }
-  unsigned hardware = std::thread::hardware_concurrency();
-  return hardware > 0 ? hardware : 1;
-}
-
-TPageProducer::TPageProducer(const TPDFSettings& settings, uint64_t lines_per_page,
-                             uint64_t total_lines, unsigned workers, size_t window)
+TPageProducer::TPageProducer(const TPDFSettings& settings, TPagination pagination,
+                             uint64_t total_lines, unsigned workers, size_t max_in_flight)
     : settings_(settings),
-      lines_per_page_(lines_per_page),
+      pagination_(pagination),
       total_lines_(total_lines),
-      window_(window) {
-  // A thread that cannot be started (memory or process limits) leaves the
-  // work to those that can; with none at all, TakeOldest makes each run on
-  // the calling thread.
+      max_in_flight_(max_in_flight) {
   try {
     threads_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
   } catch (const std::exception&) {
+    // Fewer workers, or none: see the constructor's contract.
   }
 }
 
@@ -41,70 +28,57 @@ TPageProducer::~TPageProducer() {
     stopping_ = true;
   }
   work_ready_.notify_all();
-  for (std::thread& t : threads_) t.join();
+  for (std::thread& thread : threads_) thread.join();
 }
 
-void TPageProducer::Submit(uint64_t first_page, uint64_t pages, const TLineReader& reader) {
-  auto run = std::make_unique<Run>(Run{first_page, pages, reader, {}, false});
+void TPageProducer::Submit(uint64_t first_page, uint64_t pages, const TWrappedReader& reader) {
+  if (Full()) throw std::logic_error("more page runs in flight than allowed");
+  TTask task([this, first_page, pages, reader](std::unique_ptr<TDeflater>& deflater) {
+    return MakeRun(first_page, pages, reader, deflater);
+  });
+  results_.push_back(task.get_future());
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(run.get());
-    runs_.push_back(std::move(run));
+    queue_.push_back(std::move(task));
   }
   work_ready_.notify_one();
 }
 
 TPageRunResult TPageProducer::TakeOldest() {
-  std::unique_ptr<Run> run;
   if (threads_.empty()) {
-    run = std::move(runs_.front());
-    runs_.pop_front();
+    // No workers: the oldest run is the first task still queued.
+    TTask task = std::move(queue_.front());
     queue_.pop_front();
-    std::unique_ptr<TDeflater> deflater;
-    MakeRun(*run, deflater);
-    return std::move(run->result);
+    task(own_deflater_);
   }
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    run_done_.wait(lock, [this] { return runs_.front()->done; });
-    run = std::move(runs_.front());
-    runs_.pop_front();
-  }
-  return std::move(run->result);
+  std::future<TPageRunResult> oldest = std::move(results_.front());
+  results_.pop_front();
+  return oldest.get();
 }
 
-void TPageProducer::MakeRun(Run& run, std::unique_ptr<TDeflater>& deflater) {
+TPageRunResult TPageProducer::MakeRun(uint64_t first_page, uint64_t pages,
+                                      TWrappedReader reader,
+                                      std::unique_ptr<TDeflater>& deflater) const {
+  TPageRunResult result;
   try {
-    run.result.streams.reserve(run.pages);
-    for (uint64_t p = run.first_page; p < run.first_page + run.pages; ++p) {
-      uint64_t first_line = p * lines_per_page_;
-      uint64_t count = total_lines_ - first_line < lines_per_page_ ? total_lines_ - first_line
-                                                                   : lines_per_page_;
+    result.streams.reserve(pages);
+    for (uint64_t page = first_page; page < first_page + pages; ++page) {
+      const uint64_t first_line = page * pagination_.lines_per_page;
+      const uint64_t left = total_lines_ - first_line;
+      const uint64_t count = left < pagination_.lines_per_page ? left : pagination_.lines_per_page;
+      if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
       TMemoryStream stream;
-      TPageLines lines{run.reader, count};
-      const int64_t number = static_cast<int64_t>(p + 1);
-      if (settings_.CompressionLevel == 0) {
-        WritePlainPageContent(stream, settings_, settings_.HorizontalMargin,
-                              settings_.VerticalMargin, lines, settings_.PageNumberReserve, number);
-      } else {
-        if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
-        WriteCompressedPageContent(stream, settings_, settings_.HorizontalMargin,
-                                   settings_.VerticalMargin, lines, settings_.PageNumberReserve,
-                                   number, *deflater);
-      }
-      run.result.streams.push_back(std::move(stream));
+      WriteCompressedPageContent(stream, settings_, settings_.HorizontalMargin,
+                                 settings_.VerticalMargin, TPageLines{reader, count},
+                                 settings_.PageNumberReserve, static_cast<int64_t>(page + 1),
+                                 *deflater);
+      result.streams.push_back(std::move(stream));
     }
-  } catch (const EStreamError&) {
-    // Plain pages have no memory buffers of their own: running out of
-    // memory while making one is the general out-of-memory error.
-    run.result.error = settings_.CompressionLevel == 0
-                            ? std::make_exception_ptr(EOutOfMemory(kOutOfMemoryMessage))
-                            : std::current_exception();
-    deflater.reset();
   } catch (...) {
-    run.result.error = std::current_exception();
-    deflater.reset();  // its state is unknown after a failure
+    result.error = std::current_exception();
+    deflater.reset();
   }
+  return result;
 }
 
 void TPageProducer::WorkerLoop() {
@@ -113,20 +87,15 @@ void TPageProducer::WorkerLoop() {
   // it in again each time.
   std::unique_ptr<TDeflater> deflater;
   for (;;) {
-    Run* run;
+    TTask task;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       work_ready_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
       if (stopping_) return;
-      run = queue_.front();
+      task = std::move(queue_.front());
       queue_.pop_front();
     }
-    MakeRun(*run, deflater);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      run->done = true;
-    }
-    run_done_.notify_all();
+    task(deflater);
   }
 }
 

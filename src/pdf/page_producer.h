@@ -1,8 +1,10 @@
-// Makes the content streams of pages on worker threads. Pages are made in
-// runs of consecutive pages, each run starting from a remembered position
-// in the text, so runs are independent: they are made in parallel and
-// handed back strictly in order, a bounded number in flight. The bytes are
-// exactly those of making one page after another.
+// Makes the compressed contents of pages on worker threads.
+//
+// Pages are made in runs of consecutive pages, each run starting at a
+// remembered position in the wrapped text, so runs are independent. A
+// fixed pool of workers makes them, each worker keeping one compressor for
+// all its pages, and the results come back strictly in the order the runs
+// were queued: the bytes are exactly those of making one page after another.
 #ifndef QUILNOTE_PDF_PAGE_PRODUCER_H_
 #define QUILNOTE_PDF_PAGE_PRODUCER_H_
 
@@ -10,22 +12,19 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "base/output_stream.h"
+#include "pdf/deflater.h"
+#include "pdf/page_geometry.h"
 #include "pdf/pdf_settings.h"
-#include "text/line_list.h"
+#include "text/wrap.h"
 
 namespace quilnote {
-
-class TDeflater;
-
-// The number of CPUs this process may run on (its affinity mask, so that
-// taskset and container limits count), at least 1.
-unsigned UsableCpuCount();
 
 // What a run of pages came to: the stream data of each page made, in order,
 // and when a page failed, its error (the pages after it are not made).
@@ -34,52 +33,56 @@ struct TPageRunResult {
   std::exception_ptr error;
 };
 
+// Owns the order of the runs and the bound on work in flight: at most
+// `max_in_flight` runs are queued, being made, or made but not yet taken.
+// The caller takes the oldest (TakeOldest) before queuing another when
+// Full(). Not thread-safe itself: one thread queues and takes.
 class TPageProducer {
  public:
-  // Starts `workers` threads making pages of `settings` (compressed when its
-  // CompressionLevel is not 0) with `lines_per_page` of `total_lines` lines
-  // each; at most `window` runs are in flight.
-  // REQUIRES: workers >= 1, window >= 1.
-  TPageProducer(const TPDFSettings& settings, uint64_t lines_per_page, uint64_t total_lines,
-                unsigned workers, size_t window);
+  // Starts up to `workers` threads making compressed pages of `settings`,
+  // `pagination.lines_per_page` of the `total_lines` lines each. A thread
+  // that cannot be started (memory or process limits) leaves its share to
+  // the others; with none at all, each run is made on the calling thread
+  // when it is taken. REQUIRES: max_in_flight >= 1.
+  TPageProducer(const TPDFSettings& settings, TPagination pagination, uint64_t total_lines,
+                unsigned workers, size_t max_in_flight);
   // Stops the workers; runs still in flight are dropped.
   ~TPageProducer();
   TPageProducer(const TPageProducer&) = delete;
   TPageProducer& operator=(const TPageProducer&) = delete;
 
-  bool Full() const { return runs_.size() >= window_; }
-  bool Empty() const { return runs_.empty(); }
+  bool Full() const { return results_.size() >= max_in_flight_; }
+  bool Empty() const { return results_.empty(); }
 
   // Queues pages first_page ... first_page + pages - 1 (0-based), whose
   // lines `reader` reads from the first page's first line on.
-  void Submit(uint64_t first_page, uint64_t pages, const TLineReader& reader);
+  // REQUIRES: !Full().
+  void Submit(uint64_t first_page, uint64_t pages, const TWrappedReader& reader);
 
-  // Waits for the oldest run. REQUIRES: !Empty().
+  // Waits for the oldest run and returns what it came to. REQUIRES: !Empty().
   TPageRunResult TakeOldest();
 
  private:
-  struct Run {
-    uint64_t first_page;
-    uint64_t pages;
-    TLineReader reader;
-    TPageRunResult result;
-    bool done = false;
-  };
-  // Makes the pages of `run` into run.result, with the worker's compressor.
-  void MakeRun(Run& run, std::unique_ptr<TDeflater>& deflater);
+  using TTask = std::packaged_task<TPageRunResult(std::unique_ptr<TDeflater>&)>;
+
+  // Makes the pages of a run with `deflater`, created on first use and
+  // dropped after a failure, when its state is unknown.
+  TPageRunResult MakeRun(uint64_t first_page, uint64_t pages, TWrappedReader reader,
+                         std::unique_ptr<TDeflater>& deflater) const;
   void WorkerLoop();
 
   const TPDFSettings settings_;
-  const uint64_t lines_per_page_;
+  const TPagination pagination_;
   const uint64_t total_lines_;
-  const size_t window_;
+  const size_t max_in_flight_;
+  std::deque<std::future<TPageRunResult>> results_;  // in page order
+
   std::mutex mutex_;
   std::condition_variable work_ready_;
-  std::condition_variable run_done_;
-  std::deque<std::unique_ptr<Run>> runs_;  // in page order, owned here
-  std::deque<Run*> queue_;                 // not yet picked up by a worker
+  std::deque<TTask> queue_;  // not yet picked up by a worker
   bool stopping_ = false;
   std::vector<std::thread> threads_;
+  std::unique_ptr<TDeflater> own_deflater_;  // the calling thread's, without workers
 };
 
 }  // namespace quilnote

@@ -1,16 +1,15 @@
 #include "pdf/pages.h"
 
-#include <deque>
+#include <algorithm>
 #include <exception>
 #include <string>
 
-#include "base/console.h"
-#include "base/errors.h"
 #include "base/messages.h"
 #include "base/number_format.h"
-#include "base/wrap_int.h"
+#include "base/platform.h"
 #include "pdf/font_objects.h"
 #include "pdf/page_content.h"
+#include "pdf/page_geometry.h"
 #include "pdf/page_producer.h"
 #include "text/wrap.h"
 
@@ -22,147 +21,116 @@ namespace {
 // worker busy while the oldest run is written out.
 constexpr size_t kRunsInFlightPerWorker = 4;
 
-// At most this many text positions are remembered for starting runs; the
-// runs grow beyond one page when a document has more pages than this.
-constexpr uint64_t kMaxRunStarts = 1 << 17;
+// What every page writer needs to know.
+struct TPageWriter {
+  TOutputStream& out;
+  TPDFObjMemManager& table;
+  const TPDFSettings& settings;
+  uint64_t font_object;
+  TPageList& page_list;
 
-// A page whose text spans more than this many bytes is written straight to
-// the file when it is not compressed, rather than made in memory first.
-constexpr uint64_t kDirectPageBytes = 16 << 20;
+  // Writes one page's three objects around its content, which
+  // `write_content` puts out between "stream\n" and "\nendstream\n". When
+  // it raises, the page object and the content object up to "stream\n"
+  // are already written: the file ends where one page-by-page writer
+  // would have stopped.
+  template <typename ContentWriter>
+  void WritePage(ContentWriter write_content) {
+    const uint64_t page = BeginObject(out, table);
+    page_list.Append(page);
+    WriteStr(out, "<<\n/Type /Page\n/Parent 2 0 R\n/Resources\n<<\n/Font << /" +
+                      std::string(kFontResourceName) + " " + FormatUInt(font_object) +
+                      " 0 R >>\n/ProcSet [ /PDF /Text ]\n>>\n/MediaBox [ 0 0 " +
+                      FormatInt(settings.PageWidth) + " " + FormatInt(settings.PageHeight) +
+                      " ]\n/Contents " + FormatUInt(page + 1) + " 0 R\n>>\n");
+    EndObject(out, table);
 
-// The first n >= 1, up to `bound`, for which n lines and the page-number
-// reserve reach the printable height; 0 when there is none.
-uint64_t FirstLineTooMany(const TPDFSettings& settings, uint64_t bound) {
-  const int32_t height = WrapSub(settings.PageHeight, WrapMul(2, settings.VerticalMargin));
-  for (uint64_t n = 1; n <= bound; ++n) {
-    int32_t extent = WrapAdd(WrapMul(WrapCount(n), settings.FontSize), settings.PageNumberReserve);
-    if (extent >= height) return n;
+    const uint64_t content = BeginObject(out, table);
+    const std::string length_ref = FormatUInt(content + 1) + " 0 R";
+    WriteStr(out, settings.CompressionLevel != 0
+                      ? "<< /Length " + length_ref + " /Filter /FlateDecode >>\nstream\n"
+                      : "<< /Length " + length_ref + " >>\nstream\n");
+    const uint64_t start = out.Position();
+    write_content();
+    const uint64_t length = out.Position() - start;
+    WriteStr(out, "\nendstream\n");
+    EndObject(out, table);
+
+    BeginObject(out, table);
+    WriteStr(out, FormatUInt(length) + "\n");
+    EndObject(out, table);
   }
-  return 0;
-}
 
-// Writes one page's three objects around its content, which `write_content`
-// puts out between "stream\n" and "\nendstream\n".
-template <typename ContentWriter>
-void WritePageObjects(TOutputStream& out, TPDFObjMemManager& table,
-                      const TPDFSettings& settings, TPageList& page_list,
-                      ContentWriter write_content) {
-  page_list.Append(table.Count() + 1);
-  BeginObject(out, table);
-  WriteStr(out, "<<\n/Type /Page\n/Parent 2 0 R\n/Resources\n<<\n/Font << /" +
-                    std::string(kFontResourceName) +
-                    " 3 0 R >>\n/ProcSet [ /PDF /Text ]\n>>\n/MediaBox [ 0 0 " +
-                    FormatInt(settings.PageWidth) + " " + FormatInt(settings.PageHeight) +
-                    " ]\n/Contents " + FormatUInt(table.Count() + 2) + " 0 R\n>>\n");
-  EndObject(out, table);
+  void WritePlainPages(const TWrappedLines& lines, TPagination pagination) {
+    TWrappedReader reader = lines.ReaderAt(0);
+    uint64_t left = lines.Count();
+    for (uint64_t page = 0; page < pagination.pages; ++page) {
+      const uint64_t count = std::min(left, pagination.lines_per_page);
+      WritePage([&] {
+        WritePlainPageContent(out, settings, settings.HorizontalMargin, settings.VerticalMargin,
+                              TPageLines{reader, count}, settings.PageNumberReserve,
+                              static_cast<int64_t>(page + 1));
+      });
+      left -= count;
+    }
+  }
 
-  BeginObject(out, table);
-  const std::string length_ref = FormatUInt(table.Count() + 2) + " 0 R";
-  WriteStr(out, settings.CompressionLevel != 0
-                    ? "<< /Length " + length_ref + " /Filter /FlateDecode >>\nstream\n"
-                    : "<< /Length " + length_ref + " >>\nstream\n");
-  uint64_t start = out.Position();
-  write_content();
-  uint64_t length = out.Position() - start;
-  WriteStr(out, "\nendstream\n");
-  EndObject(out, table);
+  void WriteRun(TPageRunResult run) {
+    for (TMemoryStream& stream : run.streams) {
+      WritePage([&] { CopyToStream(out, stream.view()); });
+      stream = TMemoryStream();  // a page's buffers live only while it is written
+    }
+    if (run.error) WritePage([&] { std::rethrow_exception(run.error); });
+  }
 
-  BeginObject(out, table);
-  WriteStr(out, FormatUInt(length) + "\n");
-  EndObject(out, table);
-}
+  void WriteCompressedPages(const TWrappedLines& lines, TPagination pagination,
+                            uint64_t pages_per_run) {
+    const unsigned workers = UsableCpuCount();
+    TPageProducer producer(settings, pagination, lines.Count(), workers,
+                           kRunsInFlightPerWorker * workers);
+    TWrappedReader reader = lines.ReaderAt(0);
+    for (uint64_t first = 0; first < pagination.pages; first += pages_per_run) {
+      if (producer.Full()) WriteRun(producer.TakeOldest());
+      const uint64_t after = std::min(first + pages_per_run, pagination.pages);
+      producer.Submit(first, after - first, reader);
+      // The next run starts at a remembered position: no reading needed.
+      if (after < pagination.pages) reader = lines.ReaderAt(after * pagination.lines_per_page);
+    }
+    while (!producer.Empty()) WriteRun(producer.TakeOldest());
+  }
+};
 
 }  // namespace
 
-uint64_t LinesPerPage(const TPDFSettings& settings, uint64_t line_count) {
-  uint64_t first = FirstLineTooMany(settings, line_count);
-  return first != 0 ? first - 1 : line_count;
-}
-
 void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
-                TLineList& text_lines, TPageList& page_list) {
+                uint64_t font_object, const TLineList& text_lines, TPageList& page_list,
+                TLineSink& statistics) {
   // Where pages start is known before the lines are counted: the page
   // length does not depend on the count, except that one page takes all
-  // lines when they all fit. So the count remembers where runs of pages
-  // start, and the runs can then be made in parallel.
-  const uint64_t most_lines = text_lines.TextSize() + 1;
-  const uint64_t first_too_many = FirstLineTooMany(settings, most_lines);
-  const uint64_t page_step = first_too_many != 0 ? first_too_many - 1 : most_lines;
-  uint64_t pages_per_run = 1;
-  if (page_step != 0) {
-    while (most_lines / page_step / pages_per_run >= kMaxRunStarts) pages_per_run *= 2;
+  // lines when they all fit. So the count can remember where runs of
+  // pages start, for making compressed runs in parallel.
+  const uint64_t max_lines = text_lines.Text().size() + 1;
+  const TPageStep step = FindPageStep(settings, max_lines);
+  const bool compressed = settings.CompressionLevel != 0;
+  const TRunPlan plan = compressed ? PlanRuns(step, max_lines) : TRunPlan{1, 0};
+  const TWrappedLines lines =
+      WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
+                plan.checkpoint_stride, statistics);
+
+  const TPagination pagination = Paginate(step, lines.Count());
+  statistics.WriteLine(TConsoleText(FormatUInt(lines.Count())).Program(msg::kLines));
+  statistics.WriteLine(
+      TConsoleText(FormatUInt(pagination.lines_per_page)).Program(msg::kLinesPerPage));
+  statistics.WriteLine(TConsoleText(FormatUInt(pagination.pages)).Program(msg::kPages));
+
+  TPageWriter writer{out, table, settings, font_object, page_list};
+  if (!compressed) {
+    writer.WritePlainPages(lines, pagination);
+  } else {
+    // One page takes all the lines when they all fit: a single run.
+    const bool single = pagination.lines_per_page != step.lines;
+    writer.WriteCompressedPages(lines, pagination, single ? 1 : plan.pages_per_run);
   }
-  WrapLines(text_lines,
-            TWrapSettings{settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
-            page_step * pages_per_run);
-
-  const uint64_t total = text_lines.Count();
-  const uint64_t per_page =
-      first_too_many != 0 && first_too_many <= total ? first_too_many - 1 : total;
-  uint64_t pages = 1;
-  if (total > 0) {
-    if (per_page == 0) throw EDivByZero("Division by zero");
-    pages = total / per_page + (total % per_page != 0 ? 1 : 0);
-  }
-  WriteStdoutLine(FormatUInt(total) + std::string(msg::kLines));
-  WriteStdoutLine(FormatUInt(per_page) + std::string(msg::kLinesPerPage));
-  WriteStdoutLine(FormatUInt(pages) + std::string(msg::kPages));
-  if (per_page != page_step) pages_per_run = 1;  // a single page
-
-  // Runs are made by the workers and written here strictly in page order.
-  // An error is raised when its page's turn comes, so the pages before it
-  // are written exactly as by one thread alone, and nothing after it.
-  const unsigned workers = UsableCpuCount();
-  TPageProducer producer(settings, per_page, total, workers, kRunsInFlightPerWorker * workers);
-  struct Pending {
-    uint64_t first_page;
-    uint64_t pages;
-    bool direct;  // written here, straight to the file
-    TLineReader reader;
-  };
-  std::deque<Pending> pending;
-  uint64_t next_page = 0;
-
-  auto write_oldest = [&] {
-    Pending run = pending.front();
-    pending.pop_front();
-    if (run.direct) {
-      uint64_t first_line = run.first_page * per_page;
-      uint64_t count = total - first_line < per_page ? total - first_line : per_page;
-      WritePageObjects(out, table, settings, page_list, [&] {
-        WritePlainPageContent(out, settings, settings.HorizontalMargin, settings.VerticalMargin,
-                              TPageLines{run.reader, count}, settings.PageNumberReserve,
-                              static_cast<int64_t>(run.first_page + 1));
-      });
-      return;
-    }
-    TPageRunResult result = producer.TakeOldest();
-    for (TMemoryStream& stream : result.streams) {
-      WritePageObjects(out, table, settings, page_list, [&] { CopyToStream(out, stream.view()); });
-      stream = TMemoryStream();  // a page's buffers live only while it is written
-    }
-    if (result.error) {
-      WritePageObjects(out, table, settings, page_list,
-                       [&] { std::rethrow_exception(result.error); });
-    }
-  };
-
-  TLineReader reader = text_lines.ReaderAt(0);
-  while (next_page < pages) {
-    if (pending.size() >= kRunsInFlightPerWorker * workers) write_oldest();
-    const uint64_t count = pages - next_page < pages_per_run ? pages - next_page : pages_per_run;
-    const uint64_t after = next_page + count;
-    // The next run starts at a remembered position: no reading needed.
-    TLineReader next_reader = after < pages ? text_lines.ReaderAt(after * per_page) : reader;
-    const uint64_t end = after < pages ? next_reader.Position() : text_lines.TextSize();
-    const bool direct = settings.CompressionLevel == 0 && count == 1 &&
-                        end - reader.Position() > kDirectPageBytes;
-    pending.push_back(Pending{next_page, count, direct, reader});
-    if (!direct) producer.Submit(next_page, count, reader);
-    next_page = after;
-    reader = next_reader;
-  }
-  while (!pending.empty()) write_oldest();
 }
 
 }  // namespace quilnote

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/console.h"
 #include "base/output_stream.h"
 #include "pdf/page_list.h"
 #include "pdf/pdf_obj_mem_manager.h"
@@ -12,20 +13,20 @@
 
 namespace quilnote {
 
-// Lines per page: the first n whose n x FontSize + reserve reaches the
-// printable height, less one; `line_count` when every line fits. In the
-// wrapping 32-bit arithmetic of the page geometry.
-uint64_t LinesPerPage(const TPDFSettings& settings, uint64_t line_count);
-
-// Wraps `text_lines`, prints the statistics lines "<n> 行", "<n> 行/ページ"
-// and "<n> ページ", then writes, per page, the page object, its content
-// stream object and the stream's length object, appending each page
-// object's number to `page_list`.
-// Raises EDivByZero "Division by zero" when not even one line fits a page
-// (before any page is written), EInOutError when standard output fails, and
-// whatever writing the content raises.
+// Wraps `text_lines` (writing the column count line to `statistics`),
+// writes the statistics lines "<n> 行", "<n> 行/ページ" and "<n> ページ" there,
+// then writes, per page, the page object (naming the font object
+// `font_object`), its content stream object and the stream's length
+// object, appending each page object's number to `page_list`.
+// Compressed pages are made on every usable CPU; the bytes are the same as
+// on one. Raises EDivByZero "Division by zero" when not even one line fits
+// a page (before any page is written), what `statistics` raises, and
+// whatever writing the content raises. A page whose content fails leaves
+// the file ending in that page's object and its content object's
+// "stream\n": the pages before it are complete.
 void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
-                TLineList& text_lines, TPageList& page_list);
+                uint64_t font_object, const TLineList& text_lines, TPageList& page_list,
+                TLineSink& statistics);
 
 }  // namespace quilnote
 

@@ -4,12 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "text/line_width.h"
-
 namespace quilnote {
-
-TLineReader::TLineReader(const TLineList& list)
-    : TLineReader(list.text_.data(), list.end_, list.wrap_) {}
 
 namespace {
 
@@ -21,7 +16,8 @@ size_t Find(const char* text, size_t from, size_t end, char c) {
 
 }  // namespace
 
-std::string_view TLineReader::NextRawLine() {
+bool TLineReader::Next(std::string_view* line) {
+  if (pos_ >= end_) return false;
   if (next_lf_ == kNotSearched || next_lf_ < pos_) next_lf_ = Find(text_, pos_, end_, '\n');
   if (next_cr_ == kNotSearched || next_cr_ < pos_) next_cr_ = Find(text_, pos_, end_, '\r');
   const size_t start = pos_;
@@ -32,31 +28,8 @@ std::string_view TLineReader::NextRawLine() {
     // CR LF is one break; LF CR is two.
     if (text_[stop] == '\r' && pos_ < end_ && text_[pos_] == '\n') ++pos_;
   }
-  return {text_ + start, stop - start};
-}
-
-bool TLineReader::Next(std::string_view* line) {
-  if (!rest_.empty()) {
-    size_t n = PieceLength(rest_, wrap_->available, wrap_->font_size);
-    *line = rest_.substr(0, n);
-    rest_.remove_prefix(n);
-    return true;
-  }
-  while (pos_ < end_) {
-    std::string_view raw = NextRawLine();
-    if (!wrap_ || LineWidth(raw.size(), wrap_->font_size) <= wrap_->available) {
-      *line = raw;
-      return true;
-    }
-    // Too wide: cut into pieces. An empty line too wide (a negative width
-    // available) yields no piece at all and disappears.
-    if (raw.empty()) continue;
-    size_t n = PieceLength(raw, wrap_->available, wrap_->font_size);
-    *line = raw.substr(0, n);
-    rest_ = raw.substr(n);
-    return true;
-  }
-  return false;
+  *line = std::string_view(text_ + start, stop - start);
+  return true;
 }
 
 void TLineList::AssignText(std::string_view block) {
@@ -72,15 +45,8 @@ void TLineList::AssignText(TByteBlock&& block) {
   text_ = std::move(block);
   const void* nul = text_.size() == 0 ? nullptr : std::memchr(text_.data(), '\0', text_.size());
   end_ = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text_.data()) : text_.size();
-  wrap_.reset();
   count_.reset();
-  ResetReaders();
-}
-
-void TLineList::ResetReaders() {
-  checkpoints_.clear();
-  checkpoint_stride_ = 0;
-  cache_ = TLineReader(*this);
+  cache_ = Reader();
   cache_index_ = 0;
 }
 
@@ -101,43 +67,9 @@ uint64_t TLineList::Count() const {
   return *count_;
 }
 
-void TLineList::Wrap(TWrapWidths widths, uint64_t checkpoint_stride) {
-  if (wrap_) throw std::logic_error("line list wrapped twice");
-  wrap_ = widths;
-  ResetReaders();
-  checkpoint_stride_ = checkpoint_stride;
-  TLineReader reader(*this);
-  std::string_view line;
-  uint64_t count = 0;
-  if (checkpoint_stride == 0) {
-    while (reader.Next(&line)) ++count;
-  } else {
-    for (;;) {
-      if (count % checkpoint_stride == 0) checkpoints_.push_back(reader);
-      if (!reader.Next(&line)) break;
-      ++count;
-    }
-  }
-  count_ = count;
-}
-
-TLineReader TLineList::ReaderAt(uint64_t index) const {
-  if (index > Count()) throw std::out_of_range("line index out of range");
-  uint64_t at = 0;
-  TLineReader reader(*this);
-  if (checkpoint_stride_ != 0 && !checkpoints_.empty()) {
-    uint64_t slot = std::min<uint64_t>(index / checkpoint_stride_, checkpoints_.size() - 1);
-    reader = checkpoints_[slot];
-    at = slot * checkpoint_stride_;
-  }
-  std::string_view line;
-  for (; at < index; ++at) reader.Next(&line);
-  return reader;
-}
-
 std::string TLineList::JoinText() const {
   std::string joined;
-  TLineReader reader(*this);
+  TLineReader reader = Reader();
   std::string_view line;
   while (reader.Next(&line)) {
     joined.append(line);
@@ -149,7 +81,7 @@ std::string TLineList::JoinText() const {
 std::string_view TLineList::Line(uint64_t i) const {
   if (i >= Count()) throw std::out_of_range("line index out of range");
   if (i < cache_index_) {
-    cache_ = TLineReader(*this);
+    cache_ = Reader();
     cache_index_ = 0;
   }
   std::string_view line;
@@ -161,7 +93,6 @@ std::string_view TLineList::Line(uint64_t i) const {
 }
 
 void TLineList::Append(std::string_view line) {
-  if (wrap_) throw std::logic_error("Append on a wrapped line list");
   const uint64_t count = Count() + 1;
   TByteBlock text = std::move(text_);
   text.SetSize(end_);
@@ -170,10 +101,8 @@ void TLineList::Append(std::string_view line) {
   if (end_ > 0 && text.data()[end_ - 1] != '\n') text.Append("\n", 1);
   text.Append(line.data(), line.size());
   text.Append("\n", 1);
-  text_ = std::move(text);
-  end_ = text_.size();
+  AssignText(std::move(text));
   count_ = count;
-  ResetReaders();
 }
 
 void TLineList::Clear() { AssignText(TByteBlock()); }

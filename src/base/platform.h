@@ -1,0 +1,131 @@
+// What the program needs of the operating system, and nothing else. Two
+// twins implement it, chosen by the build: platform_posix.cc and
+// platform_win32.cc. No other file of the program talks to the system.
+#ifndef QUILNOTE_BASE_PLATFORM_H_
+#define QUILNOTE_BASE_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quilnote {
+
+// An operating-system error code: errno on POSIX, GetLastError() on Windows.
+using TOsError = int;
+
+// An open file, closed by its destructor. Move-only. All I/O is binary: no
+// byte is ever translated on the way in or out.
+class TFile {
+ public:
+  TFile() = default;
+  ~TFile();
+  TFile(TFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoHandle; }
+  TFile& operator=(TFile&& other) noexcept;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+
+  // Opens `name` for reading. Other processes may read the file meanwhile
+  // but not write it, where the platform has share modes.
+  // Raises EFOpenError "Cannot open file "<full path>". <reason>".
+  static TFile OpenForReading(const std::string& name);
+
+  // Creates `name`, or truncates it when it exists, for writing; held
+  // without sharing where the platform has share modes (on POSIX nothing
+  // more than a truncating open: an existing file is never refused).
+  // Raises EFCreateError "Cannot create file "<full path>". <reason>".
+  static TFile CreateForWriting(const std::string& name);
+
+  bool IsOpen() const { return handle_ != kNoHandle; }
+
+  // The size of a regular file; nothing for pipes, devices and sockets.
+  // Some regular files (under /proc) claim a size that is not theirs, so
+  // the size is a hint for reading, never a limit.
+  std::optional<uint64_t> RegularFileSize() const;
+
+  // Reads up to `n` bytes into `buffer`; returns how many, 0 at the end.
+  // Raises EReadError "Stream read error".
+  size_t Read(char* buffer, size_t n);
+
+  // Writes all `n` bytes, retrying short writes, or raises EWriteError
+  // "Stream write error" (disk full, file size limit, ...).
+  void WriteAll(const char* data, size_t n);
+
+  // Closes the file; raises EWriteError when the system reports that
+  // written data was lost. The destructor closes silently.
+  void Close();
+
+ private:
+  static constexpr intptr_t kNoHandle = -1;
+  explicit TFile(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_ = kNoHandle;
+};
+
+// The process's standard output and standard error, written unbuffered.
+enum class TStdStreamId { kOutput, kError };
+
+class TStdStream {
+ public:
+  explicit TStdStream(TStdStreamId id);
+
+  // True when the stream is a terminal (a console), not a file or a pipe.
+  bool IsTerminal() const;
+
+  // Writes all of `bytes`. Raises EInOutError with the message for the
+  // system's error code (InOutErrorMessage) when the stream does not take
+  // them.
+  void Write(std::string_view bytes);
+
+  // Writes as much of `bytes` as the stream takes and never raises: for
+  // the failure report, when nothing is left to report a failure to.
+  void WriteNoThrow(std::string_view bytes) noexcept;
+
+ private:
+  intptr_t handle_;
+};
+
+// Makes the process safe to run as a filter, before anything else: a
+// closed standard descriptor is reopened on the null device (read-only,
+// so writes there fail as I/O errors and the PDF file never lands there),
+// and a closed pipe or a file size limit shows up as a failed write
+// instead of a signal that kills the process.
+void PrepareProcess();
+
+// The process's arguments after the program name, in order, empty ones
+// included. Windows hands a program one command line, which is split by
+// the rules of SplitCommandLine.
+std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
+
+// True when an entry of that name exists and is not a directory. Symbolic
+// links are followed: a dangling one, or one to a directory, is not found.
+bool TextFileExists(const std::string& name);
+
+// True when both names reach the same existing file (hard links, symbolic
+// links and other spellings count).
+bool SameExistingFile(const std::string& a, const std::string& b);
+
+// The base name of the running executable's file, for the failure report.
+std::string ModuleName(const char* argv0);
+
+// The absolute form of `path`, with "." and ".." resolved by name and
+// repeated separators merged; symbolic links are not followed. `path`
+// itself when that fails.
+std::string FullPath(const std::string& path);
+
+// The system's description of an error code, with trailing blanks,
+// control characters and full stops removed.
+std::string SystemErrorText(TOsError error);
+
+// The EInOutError message for an error code: "File not found", "Invalid
+// filename", "Too many open files", "File access denied", "Disk full", or
+// "I/O error <code>".
+std::string InOutErrorMessage(TOsError error);
+
+// The number of CPUs this process may run on (its affinity mask), at least 1.
+unsigned UsableCpuCount();
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_BASE_PLATFORM_H_

@@ -1,0 +1,58 @@
+// How the wrapped lines are spread over pages, and how compressed pages
+// are grouped into runs that can be made in parallel.
+#ifndef QUILNOTE_PDF_PAGE_GEOMETRY_H_
+#define QUILNOTE_PDF_PAGE_GEOMETRY_H_
+
+#include <cstdint>
+
+#include "pdf/pdf_settings.h"
+
+namespace quilnote {
+
+// The lines on a full page, found before the lines are counted. A page
+// holds n lines while n x FontSize + PageNumberReserve stays below the
+// printable height H = PageHeight - 2 x VerticalMargin (32-bit two's
+// complement throughout).
+struct TPageStep {
+  // The first n, from 1 up to the bound searched, that no longer fits; 0
+  // when every n up to the bound fits.
+  uint64_t first_too_many;
+  // first_too_many - 1: the lines on every page but the last.
+  uint64_t lines;
+};
+
+// Searches n = 1 ... max_lines. max_lines must be at least the number of
+// lines the text can have.
+TPageStep FindPageStep(const TPDFSettings& settings, uint64_t max_lines);
+
+struct TPagination {
+  uint64_t lines_per_page;
+  uint64_t pages;
+};
+
+// The rule that ties the step to the count: with `total_lines` lines, a
+// page holds step.lines of them when that many lines do not all fit on one
+// page (first_too_many is from 1 to total_lines), otherwise all of them.
+// There are ceil(total_lines / lines per page) pages, and one for no lines.
+// Raises EDivByZero "Division by zero" when there are lines but not even
+// one fits a page.
+TPagination Paginate(const TPageStep& step, uint64_t total_lines);
+
+// Compressed pages are made in runs of consecutive pages, each starting at
+// a text position remembered while the lines are counted. At most this
+// many positions are remembered: a document with more pages has runs of
+// several pages.
+inline constexpr uint64_t kMaxRunStarts = 1 << 17;
+
+struct TRunPlan {
+  uint64_t pages_per_run;
+  // Every this many wrapped lines a run starts (0: no run starts needed).
+  uint64_t checkpoint_stride;
+};
+
+// The runs for a text of at most `max_lines` lines paged by `step`.
+TRunPlan PlanRuns(const TPageStep& step, uint64_t max_lines);
+
+}  // namespace quilnote
+
+#endif  // QUILNOTE_PDF_PAGE_GEOMETRY_H_
