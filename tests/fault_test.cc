@@ -24,25 +24,10 @@
 namespace quilnote {
 namespace {
 
+using test::IsReport;
 using test::RunResult;
 using test::RunShell;
 using test::ShellQuote;
-
-// True when `err` is exactly one failure report of `type` with `message`.
-::testing::AssertionResult IsReport(const std::string& err, const std::string& type,
-                                    const std::string& message) {
-  const std::string head = "Exception " + type + " in module quilnote at ";
-  size_t eol = err.find("\r\n");
-  if (err.compare(0, head.size(), head) != 0 || eol == std::string::npos ||
-      eol != head.size() + 17 || err[eol - 1] != '.') {
-    return ::testing::AssertionFailure() << "not a report of " << type << ": " << err;
-  }
-  std::string rest = err.substr(eol + 2);
-  if (rest != message + "\r\n\r\n") {
-    return ::testing::AssertionFailure() << "message: " << test::BytesEqual(message + "\r\n\r\n", rest).message();
-  }
-  return ::testing::AssertionSuccess();
-}
 
 class FaultTest : public ::testing::Test {
  protected:
@@ -205,20 +190,6 @@ TEST_F(FaultTest, AFailingPageEndsTheFileAfterThePagesBeforeIt) {
     const std::string tail = "13 0 obj\n<< /Length 14 0 R /Filter /FlateDecode >>\nstream\n";
     ASSERT_GE(pdf.size(), tail.size());
     EXPECT_EQ(pdf.substr(pdf.size() - tail.size()), tail) << level;
-  }
-}
-
-TEST_F(FaultTest, OneCpuAndAllCpusWriteTheSameFile) {
-  REQUIRE_TOOL("taskset");
-  for (std::string level : {"-cn", "-cf", "-cm"}) {
-    RunResult all = Run("exec " + test::Exe() + " -p " + level + " in.txt all.pdf");
-    RunResult one = Run("exec taskset -c 0 " + test::Exe() + " -p " + level + " in.txt one.pdf");
-    EXPECT_EQ(all.status, 0);
-    EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(all.out, one.out);
-    EXPECT_TRUE(test::BytesEqual(test::ReadFile(dir_.File("all.pdf")),
-                                 test::ReadFile(dir_.File("one.pdf"))))
-        << level;
   }
 }
 

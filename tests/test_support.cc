@@ -164,6 +164,22 @@ std::string Escaped(std::string_view bytes) {
          << Escaped(actual.substr(from, 100));
 }
 
+::testing::AssertionResult IsReport(const std::string& err, const std::string& type,
+                                    const std::string& message) {
+  const std::string head = "Exception " + type + " in module quilnote at ";
+  const size_t eol = err.find("\r\n");
+  const std::string address = err.substr(head.size(), 16);
+  if (err.compare(0, head.size(), head) != 0 || eol != head.size() + 17 ||
+      address.find_first_not_of("0123456789ABCDEF") != std::string::npos || err[eol - 1] != '.') {
+    return ::testing::AssertionFailure() << "not a report of " << type << ": " << err;
+  }
+  const std::string rest = err.substr(eol + 2);
+  if (rest != message + "\r\n\r\n") {
+    return ::testing::AssertionFailure() << "message: " << BytesEqual(message + "\r\n\r\n", rest).message();
+  }
+  return ::testing::AssertionSuccess();
+}
+
 std::string CrLfLines(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& line : lines) out += line + "\r\n";

@@ -71,6 +71,20 @@ class TStringSink : public TLineSink {
   std::string text;
 };
 
+// True when `err` is exactly one failure report of error type `type` with
+// `message` (its final "." included): "Exception <type> in module quilnote
+// at <16 hexadecimal digits>." CR LF, the message, CR LF, CR LF.
+::testing::AssertionResult IsReport(const std::string& err, const std::string& type,
+                                    const std::string& message);
+
+// Every line of `reader` (a TLineReader or a TWrappedReader), in order.
+template <typename Reader>
+std::vector<std::string> LinesOf(Reader reader) {
+  std::vector<std::string> lines;
+  for (std::string_view line; reader.Next(&line);) lines.emplace_back(line);
+  return lines;
+}
+
 // Inflates a zlib stream; fails the test when it is not one.
 std::string Inflate(std::string_view zlib_stream);
 

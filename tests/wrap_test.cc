@@ -13,9 +13,7 @@ namespace quilnote {
 namespace {
 
 std::vector<std::string> LinesOf(const TWrappedLines& wrapped) {
-  std::vector<std::string> lines;
-  TWrappedReader reader = wrapped.ReaderAt(0);
-  for (std::string_view line; reader.Next(&line);) lines.emplace_back(line);
+  std::vector<std::string> lines = test::LinesOf(wrapped.ReaderAt(0));
   EXPECT_EQ(lines.size(), wrapped.Count());
   return lines;
 }

@@ -52,10 +52,18 @@ class TPDFObjMemManager {
   uint64_t count_ = 0;
 };
 
-// Starts the next object: records its offset, writes "<n> 0 obj\n" and
-// returns its number n = Count() + 1.
+// The one place where objects are numbered and located: every object of
+// the file is written between these two calls.
+//
+// BeginObject records the object's offset as entry Count(), writes
+// "<n> 0 obj\n" and returns its number n = Count() + 1. The object is not
+// counted until EndObject, so while it is open Count() still excludes it:
+// a reference to "the next object" inside it is n + 1. Raises Exception
+// "出力ファイルが大きすぎます" when the offset needs more than ten digits.
 uint64_t BeginObject(TOutputStream& out, TPDFObjMemManager& table);
-// Ends it: writes "endobj\n", counts the object and grows the table.
+// Ends the open object: writes "endobj\n", counts the object and grows
+// the table, so that entry Count() exists for the next one (or for the
+// cross-reference section's own offset). Raises EOutOfMemory.
 void EndObject(TOutputStream& out, TPDFObjMemManager& table);
 
 // Writes the cross-reference section for objects 1 to `count` from
