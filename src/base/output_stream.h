@@ -68,9 +68,6 @@ class TMemoryStream : public TOutputStream {
   uint64_t Position() const override { return block_.size(); }
 
   std::string_view view() const { return block_.view(); }
-  char* data() { return block_.data(); }
-  size_t size() const { return block_.size(); }
-  void Clear() { block_.Clear(); }
   // Makes room for `extra` more bytes and returns where they go; the caller
   // then declares how many it used with Commit.
   char* Extend(size_t extra);
