@@ -198,7 +198,8 @@ TEST(ScanArgumentTest, NumbersFollowTheWholeNumberRulesOnGeneratedOptions) {
 }
 
 TEST(ArgumentsTest, EmptyArgumentsAreDropped) {
-  auto arguments = NonEmptyArguments({"", "a", "", "b"});
+  const std::vector<std::string> given = {"", "a", "", "b"};
+  auto arguments = NonEmptyArguments(given);
   ASSERT_EQ(arguments.size(), 2u);
   EXPECT_EQ(arguments[0], "a");
   EXPECT_EQ(arguments[1], "b");

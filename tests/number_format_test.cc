@@ -8,7 +8,6 @@
 
 #include "base/errors.h"
 #include "base/int32_arith.h"
-#include "pdf/page_content.h"
 
 namespace quilnote {
 namespace {
@@ -66,21 +65,6 @@ TEST(Int32ArithTest, OverflowKeepsTheLow32Bits) {
   EXPECT_EQ(CheckedDiv(kMin, 1), kMin);
 }
 
-TEST(StartYTest, ExtendedProductThenSinglePrecision) {
-  struct Case {
-    int32_t height, margin, font;
-    const char* text;
-  } cases[] = {
-      {842, 30, 8, "805.04"},
-      {595, 40, 10, "546.30"},
-      {842, 900, 8, "-64.96"},
-      {131106, 0, 39, "131072.06"},  // 131072.07, held as 131072.0625
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FormatFixed2(StartY(c.height, c.margin, c.font)), c.text)
-        << c.height << " " << c.margin << " " << c.font;
-  }
-}
 
 }  // namespace
 }  // namespace quilnote

@@ -31,6 +31,15 @@ class TByteBlock {
   size_t capacity() const { return capacity_; }
   std::string_view view() const { return {data_, size_}; }
 
+  // Takes over `data`, memory from malloc or aligned_alloc (released with
+  // free) with room for `capacity` bytes, dropping what the block held.
+  void Adopt(char* data, size_t capacity) {
+    std::free(data_);
+    data_ = data;
+    size_ = 0;
+    capacity_ = capacity;
+  }
+
   // Makes room for at least `n` bytes. Throws std::bad_alloc.
   void Reserve(size_t n) {
     if (n <= capacity_) return;

@@ -6,10 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/byte_block.h"
 
 namespace quilnote {
 
@@ -86,6 +89,22 @@ class TStdStream {
   intptr_t handle_;
 };
 
+// How the program's own texts are shown on a terminal whose encoding is not
+// Shift-JIS: converted, whole texts at a time.
+class TTerminalEncoding {
+ public:
+  virtual ~TTerminalEncoding() = default;
+  // Converts the Shift-JIS `text` into the terminal's encoding; false when
+  // some character of it has no counterpart there (nothing is substituted).
+  virtual bool Convert(std::string_view text, std::string* converted) const = 0;
+};
+
+// The encoding for the program's texts on stream `id`: nothing when the
+// stream is not a terminal, when its encoding (the locale's LC_CTYPE) is
+// Shift-JIS already, or when there is no converter to it. The locale is
+// read without changing the process's own.
+std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId id);
+
 // Makes the process safe to run as a filter, before anything else: a
 // closed standard descriptor is reopened on the null device (read-only,
 // so writes there fail as I/O errors and the PDF file never lands there),
@@ -101,6 +120,21 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
 // True when an entry of that name exists and is not a directory. Symbolic
 // links are followed: a dangling one, or one to a directory, is not found.
 bool TextFileExists(const std::string& name);
+
+// The size of the regular file `name` (symbolic links followed); nothing
+// when there is no such entry or it is not a regular file (a directory, a
+// device, a FIFO).
+std::optional<uint64_t> RegularFileSize(const std::string& name);
+
+// Up to the first `n` bytes of the file `name`; nothing when it cannot be
+// opened or read (where the platform has share modes, a file held open for
+// writing by another process counts as one that cannot be read).
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n);
+
+// Makes room in `block` for reading a file of `size` bytes whole, in a way
+// that the system can fill quickly (on Linux, memory that may be backed by
+// large pages, so reading does not fault it in page by page).
+void ReserveFileBlock(TByteBlock& block, size_t size);
 
 // True when both names reach the same existing file (hard links, symbolic
 // links and other spellings count).

@@ -2,11 +2,17 @@
 #include "base/platform.h"
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iconv.h>
+#include <langinfo.h>
 #include <sched.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -121,6 +127,66 @@ void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   }
 }
 
+namespace {
+
+// Converts through one iconv descriptor, from CP932 to the terminal's
+// encoding. Without //TRANSLIT: a character with no counterpart fails the
+// conversion instead of turning into something else.
+class TIconvEncoding : public TTerminalEncoding {
+ public:
+  explicit TIconvEncoding(iconv_t cd) : cd_(cd) {}
+  ~TIconvEncoding() override { ::iconv_close(cd_); }
+  TIconvEncoding(const TIconvEncoding&) = delete;
+  TIconvEncoding& operator=(const TIconvEncoding&) = delete;
+
+  bool Convert(std::string_view text, std::string* converted) const override {
+    ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::string in(text);
+    converted->assign(4 * text.size() + 16, '\0');
+    char* in_at = in.data();
+    size_t in_left = in.size();
+    char* out_at = converted->data();
+    size_t out_left = converted->size();
+    const size_t result = ::iconv(cd_, &in_at, &in_left, &out_at, &out_left);
+    if (result == static_cast<size_t>(-1) || in_left != 0) return false;
+    // A flush, for encodings that end in a shift state.
+    if (::iconv(cd_, nullptr, nullptr, &out_at, &out_left) == static_cast<size_t>(-1)) return false;
+    converted->resize(converted->size() - out_left);
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// The character encoding of the user's LC_CTYPE, read from the
+// environment without setting the process's locale: setlocale would also
+// change the language of strerror and so of redirected failure reports.
+std::string LocaleCodeset() {
+  locale_t locale = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+  if (locale == static_cast<locale_t>(0)) return "";
+  std::string codeset = ::nl_langinfo_l(CODESET, locale);
+  ::freelocale(locale);
+  return codeset;
+}
+
+bool IsShiftJis(std::string codeset) {
+  for (char& c : codeset) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return codeset == "SHIFT_JIS" || codeset == "SHIFT-JIS" || codeset == "SJIS" ||
+         codeset == "CP932" || codeset == "WINDOWS-31J" || codeset == "MS_KANJI";
+}
+
+}  // namespace
+
+std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId id) {
+  if (!TStdStream(id).IsTerminal()) return nullptr;
+  const std::string codeset = LocaleCodeset();
+  if (codeset.empty() || IsShiftJis(codeset)) return nullptr;
+  iconv_t cd = ::iconv_open(codeset.c_str(), "CP932");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+  return std::make_unique<TIconvEncoding>(cd);
+}
+
 void PrepareProcess() {
   for (int fd = 0; fd <= 2; ++fd) {
     // The lowest free descriptor is taken, and the ones below are open by
@@ -140,6 +206,51 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
 bool TextFileExists(const std::string& name) {
   struct stat info;
   return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::optional<uint64_t> RegularFileSize(const std::string& name) {
+  struct stat info;
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    return std::nullopt;
+  }
+  return static_cast<uint64_t>(info.st_size);
+}
+
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
+  std::string start(n, '\0');
+  size_t got = 0;
+  try {
+    TFile file = TFile::OpenForReading(name);
+    while (got < n) {
+      size_t more = file.Read(start.data() + got, n - got);
+      if (more == 0) break;
+      got += more;
+    }
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+  start.resize(got);
+  return start;
+}
+
+void ReserveFileBlock(TByteBlock& block, size_t size) {
+  // Reading into fresh memory faults it in one 4 KB page at a time, which
+  // costs more than the reading itself on some machines. A block aligned
+  // to 2 MB and advised for transparent huge pages is faulted in 2 MB at a
+  // time where the system allows it; elsewhere the advice does nothing.
+  constexpr size_t kHugePage = size_t{2} << 20;
+  if (size < kHugePage || size > SIZE_MAX - kHugePage) {
+    block.Reserve(size);
+    return;
+  }
+  const size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, rounded);
+  if (memory == nullptr) {
+    block.Reserve(size);  // raises std::bad_alloc when there is no memory at all
+    return;
+  }
+  (void)::madvise(memory, rounded, MADV_HUGEPAGE);
+  block.Adopt(static_cast<char*>(memory), rounded);
 }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {

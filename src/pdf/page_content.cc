@@ -1,6 +1,5 @@
 #include "pdf/page_content.h"
 
-#include <limits>
 #include <string>
 
 #include "base/errors.h"
@@ -8,13 +7,11 @@
 #include "base/number_format.h"
 #include "pdf/font_objects.h"
 #include "pdf/hex_string.h"
+#include "pdf/start_y.h"
 
 namespace quilnote {
 
 namespace {
-
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "the start y is defined in x87 extended precision (64-bit mantissa)");
 
 // Copies between streams move at most this many bytes at a time.
 constexpr size_t kCopyBlockSize = 61440;
@@ -64,12 +61,6 @@ void WriteCompressed(TOutputStream& out, const TPDFSettings& settings, int32_t h
 }
 
 }  // namespace
-
-float StartY(int32_t page_height, int32_t vertical_margin, int32_t font_size) {
-  long double top = static_cast<long double>(Sub32(page_height, vertical_margin));
-  long double y = top - static_cast<long double>(font_size) * 0.87L;
-  return static_cast<float>(y);
-}
 
 void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
                            int32_t horizontal_margin, int32_t vertical_margin,

@@ -14,11 +14,6 @@
 
 namespace quilnote {
 
-// The baseline of a page's first line: (page height - vertical margin) -
-// font size x 0.87, the difference in 32-bit two's complement, the rest as
-// an x87 FPU computes it, rounded to single precision.
-float StartY(int32_t page_height, int32_t vertical_margin, int32_t font_size);
-
 // Writes the content of a page showing `page_lines`, plain when
 // settings.CompressionLevel is 0, otherwise as one zlib stream of the plain
 // bytes (levels 1, 2 and 3 are zlib's 1, default and 9). The page number is

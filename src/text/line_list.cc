@@ -1,6 +1,7 @@
 #include "text/line_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -8,20 +9,46 @@ namespace quilnote {
 
 namespace {
 
-// The position of the first `c` at or after `from`, or `end`.
-size_t Find(const char* text, size_t from, size_t end, char c) {
-  const void* found = std::memchr(text + from, c, end - from);
-  return found ? static_cast<size_t>(static_cast<const char*>(found) - text) : end;
+// Bit i is set when bytes[i] is a CR or an LF, for the first `n` <= 64
+// bytes. Written as plain loops over whole blocks, which the compiler
+// turns into vector compares.
+uint64_t BreakMask(const char* bytes, size_t n) {
+  uint64_t mask = 0;
+  if (n == 64) {
+    for (unsigned i = 0; i < 64; ++i) {
+      const bool brk = bytes[i] == '\n' || bytes[i] == '\r';
+      mask |= static_cast<uint64_t>(brk) << i;
+    }
+    return mask;
+  }
+  for (unsigned i = 0; i < n; ++i) {
+    const bool brk = bytes[i] == '\n' || bytes[i] == '\r';
+    mask |= static_cast<uint64_t>(brk) << i;
+  }
+  return mask;
 }
 
 }  // namespace
 
+size_t TLineReader::FindBreak(size_t from) {
+  if (block_ == kNoBlock || from < block_ || from - block_ >= 64) {
+    block_ = from;
+    mask_ = BreakMask(text_ + block_, std::min<size_t>(64, end_ - block_));
+  }
+  uint64_t mask = mask_ & (~uint64_t{0} << (from - block_));
+  while (mask == 0) {
+    if (end_ - block_ <= 64) return end_;
+    block_ += 64;
+    mask_ = BreakMask(text_ + block_, std::min<size_t>(64, end_ - block_));
+    mask = mask_;
+  }
+  return block_ + static_cast<size_t>(std::countr_zero(mask));
+}
+
 bool TLineReader::Next(std::string_view* line) {
   if (pos_ >= end_) return false;
-  if (next_lf_ == kNotSearched || next_lf_ < pos_) next_lf_ = Find(text_, pos_, end_, '\n');
-  if (next_cr_ == kNotSearched || next_cr_ < pos_) next_cr_ = Find(text_, pos_, end_, '\r');
   const size_t start = pos_;
-  const size_t stop = std::min(next_cr_, next_lf_);
+  const size_t stop = FindBreak(start);
   pos_ = stop;
   if (stop < end_) {
     ++pos_;

@@ -36,14 +36,17 @@ class TLineReader {
   size_t end() const { return end_; }
 
  private:
+  // The offset of the first CR or LF at or after `from`, or end_.
+  size_t FindBreak(size_t from);
+
   const char* text_;
   size_t end_;
   size_t pos_;
-  // Where the next CR and LF at or after pos_ were found (end_ for none),
-  // so that text of only CRs or only LFs is still scanned once in all.
-  static constexpr size_t kNotSearched = SIZE_MAX;
-  size_t next_cr_ = kNotSearched;
-  size_t next_lf_ = kNotSearched;
+  // Line breaks are found a block of 64 bytes at a time: bit i of mask_
+  // is set when byte block_ + i is a CR or an LF.
+  static constexpr size_t kNoBlock = SIZE_MAX;
+  size_t block_ = kNoBlock;
+  uint64_t mask_ = 0;
 };
 
 // AssignText, JoinText, Count and Line are the line list's named surface:

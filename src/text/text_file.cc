@@ -19,7 +19,11 @@ TByteBlock ReadWholeFile(const std::string& name) {
   TByteBlock block;
   // One byte more than the size claims, so that the end of the file shows as
   // a read of 0 without growing the block.
-  block.Reserve(expected > 0 ? expected + 1 : kFirstReadSize);
+  if (expected > 0) {
+    ReserveFileBlock(block, expected + 1);
+  } else {
+    block.Reserve(kFirstReadSize);
+  }
   for (;;) {
     if (block.size() == block.capacity()) block.ReserveExtra(kFirstReadSize);
     size_t got = file.Read(block.data() + block.size(), block.capacity() - block.size());
