@@ -7,14 +7,8 @@
 
 namespace quilnote {
 
-namespace {
-
-constexpr size_t kFileBufferSize = 1 << 20;
-
-}  // namespace
-
 TFileStream::TFileStream(TFile file) : file_(std::move(file)) {
-  buffer_.Reserve(kFileBufferSize);
+  buffer_.Reserve(kBufferSize);
 }
 
 TFileStream::~TFileStream() {
@@ -52,6 +46,11 @@ size_t TFileStream::Write(const char* data, size_t n) {
     buffer_.Append(data, n);
   }
   return n;
+}
+
+std::span<char> TFileStream::Space(size_t at_least) {
+  if (buffer_.capacity() - buffer_.size() < at_least) Flush();
+  return {buffer_.data() + buffer_.size(), buffer_.capacity() - buffer_.size()};
 }
 
 void TFileStream::Close() {

@@ -5,6 +5,7 @@
 #define QUILNOTE_BASE_OUTPUT_STREAM_H_
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,14 @@ class TOutputStream {
   virtual size_t Write(const char* data, size_t n) = 0;
   // The byte offset from the start of the stream: the bytes written so far.
   virtual uint64_t Position() const = 0;
+
+  // Room to write bytes in place at the end of the stream, at least
+  // `at_least` of them (at most a few hundred are asked for), or an empty
+  // span when the stream keeps no buffer of its own. Bytes put there count
+  // once Advance says how many; the room is valid until the next call.
+  virtual std::span<char> Space(size_t /*at_least*/) { return {}; }
+  // Takes `n` bytes written into the room Space gave. REQUIRES: n fits it.
+  virtual void Advance(size_t /*n*/) {}
 };
 
 // Appends `s` unchanged; writes nothing for an empty string. Does not look
@@ -35,6 +44,10 @@ inline void WriteStr(TOutputStream& out, std::string_view s) {
 // nothing is ever silently dropped. Position() counts the buffered bytes.
 class TFileStream : public TOutputStream {
  public:
+  // The file is written in pieces of this size: the buffer every plain
+  // page is encoded into, in place.
+  static constexpr size_t kBufferSize = size_t{1} << 20;
+
   // Takes ownership of the open `file`. Raises std::bad_alloc when the
   // buffer cannot be had (the file is closed then).
   explicit TFileStream(TFile file);
@@ -44,6 +57,8 @@ class TFileStream : public TOutputStream {
 
   size_t Write(const char* data, size_t n) override;
   uint64_t Position() const override { return flushed_ + buffer_.size(); }
+  std::span<char> Space(size_t at_least) override;
+  void Advance(size_t n) override { buffer_.SetSize(buffer_.size() + n); }
 
   // Writes out what is buffered and closes the file; raises EWriteError when
   // either fails. The destructor does the same, silently, on error paths, so
@@ -66,6 +81,13 @@ class TMemoryStream : public TOutputStream {
  public:
   size_t Write(const char* data, size_t n) override;
   uint64_t Position() const override { return block_.size(); }
+  std::span<char> Space(size_t at_least) override {
+    char* at = Extend(at_least);
+    return {at, block_.capacity() - block_.size()};
+  }
+  void Advance(size_t n) override { Commit(n); }
+  // Empties the stream, keeping its memory for the next use.
+  void Clear() { block_.Clear(); }
 
   std::string_view view() const { return block_.view(); }
   // Makes room for `extra` more bytes and returns where they go; the caller

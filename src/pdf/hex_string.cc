@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -56,7 +57,20 @@ char* EncodeHex(const char* in, size_t n, char* out) {
   return out;
 }
 
-void WriteHexString(TOutputStream& out, std::string_view bytes) {
+namespace {
+
+// The room asked of a stream for writing in place: the longest `before` or
+// `after`, the string's delimiter and a few bytes of hexadecimal.
+constexpr size_t kLeastRoom = 64;
+
+char* Put(std::string_view bytes, char* at) {
+  if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+  return at + bytes.size();
+}
+
+// The hexadecimal string through a buffer of our own, for streams that
+// offer no room in place.
+void WriteHexStringBuffered(TOutputStream& out, std::string_view bytes) {
   char buffer[kHexBufferSize];
   char* end = buffer;
   *end++ = '<';
@@ -71,6 +85,43 @@ void WriteHexString(TOutputStream& out, std::string_view bytes) {
   }
   *end++ = '>';
   WriteStr(out, std::string_view(buffer, static_cast<size_t>(end - buffer)));
+}
+
+}  // namespace
+
+void WriteHexOperand(TOutputStream& out, std::string_view before, std::string_view bytes,
+                     std::string_view after) {
+  std::span<char> room = out.Space(kLeastRoom);
+  if (room.empty()) {
+    WriteStr(out, before);
+    WriteHexStringBuffered(out, bytes);
+    WriteStr(out, after);
+    return;
+  }
+  char* at = Put(before, room.data());
+  *at++ = '<';
+  for (;;) {
+    const size_t fits = static_cast<size_t>(room.data() + room.size() - at) / 2;
+    const size_t take = std::min(bytes.size(), fits);
+    at = EncodeHex(bytes.data(), take, at);
+    bytes.remove_prefix(take);
+    if (bytes.empty()) break;
+    out.Advance(static_cast<size_t>(at - room.data()));
+    room = out.Space(kLeastRoom);
+    at = room.data();
+  }
+  if (static_cast<size_t>(room.data() + room.size() - at) < 1 + after.size()) {
+    out.Advance(static_cast<size_t>(at - room.data()));
+    room = out.Space(kLeastRoom);
+    at = room.data();
+  }
+  *at++ = '>';
+  at = Put(after, at);
+  out.Advance(static_cast<size_t>(at - room.data()));
+}
+
+void WriteHexString(TOutputStream& out, std::string_view bytes) {
+  WriteHexOperand(out, "", bytes, "");
 }
 
 }  // namespace quilnote

@@ -14,6 +14,13 @@ namespace quilnote {
 // then ">"; an empty string gives "<>". Every piece goes through WriteStr.
 void WriteHexString(TOutputStream& out, std::string_view bytes);
 
+// Writes `before`, the hexadecimal string of `bytes` and `after`, encoding
+// straight into the stream's own buffer where it has one, a buffer's room
+// at a time, so a line of any length is never held whole in hexadecimal.
+// REQUIRES: `before` and `after` are at most 16 bytes.
+void WriteHexOperand(TOutputStream& out, std::string_view before, std::string_view bytes,
+                     std::string_view after);
+
 // Writes the 2 x n hexadecimal digits of `in[0, n)` at `out`; returns the
 // end of what it wrote.
 char* EncodeHex(const char* in, size_t n, char* out);

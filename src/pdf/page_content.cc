@@ -37,9 +37,7 @@ void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t ho
                     FormatFixed2(y) + " Td ");
   std::string_view line;
   for (uint64_t i = 0; i < count && reader.Next(&line); ++i) {
-    if (i > 0) WriteStr(out, "T* ");
-    WriteHexString(out, line);
-    WriteStr(out, " Tj\n");
+    WriteHexOperand(out, i > 0 ? "T* " : "", line, " Tj\n");
   }
   WriteStr(out, "ET\n");
 }
