@@ -49,7 +49,14 @@ TEST(ObjectTableTest, OffsetsPastTenDigitsAreRefused) {
 }
 
 TEST(WriteXrefTest, TwentyByteEntriesInObjectOrder) {
-  const int64_t offsets[] = {959, 1008, 9, 9'999'999'999, 0};
+  // Entries 0 and 1 recorded last, as the catalog and the page tree are.
+  TObjectOffsets offsets;
+  offsets.Set(2, 9);
+  offsets.Set(3, 9'999'999'999);
+  offsets.Set(0, 959);
+  offsets.Set(1, 1008);
+  EXPECT_EQ(offsets[0], 959u);
+  EXPECT_EQ(offsets[3], 9'999'999'999u);
   TMemoryStream out;
   WriteXref(out, offsets, 4);
   EXPECT_TRUE(test::BytesEqual(

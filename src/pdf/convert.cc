@@ -117,7 +117,7 @@ void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLine
   WriteXref(out, table.Offsets(), table.Count());
   WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) +
                     "\n/Root 1 0 R\n>>\nstartxref\n" +
-                    FormatInt(table.Offsets()[xref_entry]) + "\n%%EOF");
+                    FormatUInt(table.Offsets()[xref_entry]) + "\n%%EOF");
 }
 
 }  // namespace quilnote

@@ -16,29 +16,60 @@ constexpr uint64_t kLargestOffset = 9'999'999'999;
 
 }  // namespace
 
-TPDFObjMemManager::TPDFObjMemManager(uint64_t capacity, uint64_t delta) : delta_(delta) {
-  if (capacity == 0 || delta == 0) throw EInvalidOperation(std::string(msg::kZeroInitialSize));
-  Resize(capacity);
+void TObjectOffsets::Set(uint64_t index, uint64_t offset) {
+  if (index >= next_ && offset >= last_) {
+    // In order: entries skipped on the way read as 0 unless recorded later.
+    for (; next_ < index; ++next_) deltas_.Append("\0", 1);
+    unsigned char bytes[10];
+    size_t n = 0;
+    for (uint64_t delta = offset - last_; ; delta >>= 7) {
+      bytes[n++] = static_cast<unsigned char>((delta & 0x7F) | (delta >= 0x80 ? 0x80 : 0));
+      if (delta < 0x80) break;
+    }
+    deltas_.Append(reinterpret_cast<const char*>(bytes), n);
+    last_ = offset;
+    next_ = index + 1;
+    return;
+  }
+  for (auto& entry : out_of_order_) {
+    if (entry.first == index) {
+      entry.second = offset;
+      return;
+    }
+  }
+  out_of_order_.emplace_back(index, offset);
 }
 
-void TPDFObjMemManager::Resize(uint64_t capacity) {
-  if (capacity > SIZE_MAX / sizeof(int64_t)) throw EOutOfMemory(kOutOfMemoryMessage);
-  // realloc keeps the entries; for a large table it remaps rather than copies.
-  void* grown = std::realloc(offsets_.get(), static_cast<size_t>(capacity) * sizeof(int64_t));
-  if (grown == nullptr) throw EOutOfMemory(kOutOfMemoryMessage);
-  (void)offsets_.release();
-  offsets_.reset(static_cast<int64_t*>(grown));
-  capacity_ = capacity;
+uint64_t TObjectOffsets::OutOfOrder(uint64_t index, uint64_t in_order) const {
+  for (const auto& entry : out_of_order_) {
+    if (entry.first == index) return entry.second;
+  }
+  return in_order;
+}
+
+uint64_t TObjectOffsets::operator[](uint64_t index) const {
+  if (index + 1 == next_) return OutOfOrder(index, last_);
+  uint64_t found = 0;
+  uint64_t i = 0;
+  ForEach(index + 1, [&](uint64_t offset) {
+    if (i++ == index) found = offset;
+  });
+  return found;
+}
+
+TPDFObjMemManager::TPDFObjMemManager(uint64_t capacity, uint64_t delta)
+    : capacity_(capacity), delta_(delta) {
+  if (capacity == 0 || delta == 0) throw EInvalidOperation(std::string(msg::kZeroInitialSize));
 }
 
 void TPDFObjMemManager::Grow() {
   if (count_ < capacity_) return;
-  Resize(capacity_ + delta_);
+  capacity_ += delta_;
 }
 
 void TPDFObjMemManager::RecordOffset(uint64_t index, uint64_t position) {
   if (position > kLargestOffset) throw Exception(std::string(msg::kOutputTooLarge));
-  offsets_[index] = static_cast<int64_t>(position);
+  offsets_.Set(index, position);
 }
 
 uint64_t BeginObject(TOutputStream& out, TPDFObjMemManager& table) {
@@ -54,17 +85,17 @@ void EndObject(TOutputStream& out, TPDFObjMemManager& table) {
   table.Grow();
 }
 
-void WriteXref(TOutputStream& out, const int64_t* offsets, uint64_t count) {
+void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count) {
   WriteStr(out, "xref\n");
   WriteStr(out, "0 " + FormatUInt(count + 1) + "\n");
   WriteStr(out, "0000000000 65535 f \n");
   // Entries go out in batches: a document of many pages has millions.
   std::string batch;
   batch.reserve(20 * 4096);
-  for (uint64_t i = 0; i < count; ++i) {
+  offsets.ForEach(count, [&](uint64_t offset) {
     char digits[24];
     size_t length = static_cast<size_t>(
-        std::to_chars(digits, digits + sizeof digits, offsets[i]).ptr - digits);
+        std::to_chars(digits, digits + sizeof digits, offset).ptr - digits);
     if (length < 10) batch.append(10 - length, '0');
     batch.append(digits, length);
     batch.append(" 00000 n \n");
@@ -72,7 +103,7 @@ void WriteXref(TOutputStream& out, const int64_t* offsets, uint64_t count) {
       WriteStr(out, batch);
       batch.clear();
     }
-  }
+  });
   WriteStr(out, batch);
 }
 

@@ -4,12 +4,40 @@
 #define QUILNOTE_PDF_PDF_OBJ_MEM_MANAGER_H_
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
+#include <utility>
+#include <vector>
 
+#include "base/byte_block.h"
 #include "base/output_stream.h"
 
 namespace quilnote {
+
+// Object offsets, held compactly: a document of millions of pages has
+// three objects a page. Offsets recorded in ascending entry order (as
+// objects are written) are kept as variable-length differences, a few
+// bytes each; the few recorded out of order (the catalog and page tree,
+// numbered first and written last) are kept apart. An entry skipped on
+// the way reads as the one before it (0 at the start) until recorded.
+class TObjectOffsets {
+ public:
+  // Entry `index` := `offset`.
+  void Set(uint64_t index, uint64_t offset);
+  // Entry `index`. Reading the last entry recorded in order is immediate;
+  // any other reads through the entries before it.
+  uint64_t operator[](uint64_t index) const;
+
+  // Calls visit(offset) for entries 0 to count - 1, in order, in one pass.
+  template <typename Visit>
+  void ForEach(uint64_t count, Visit visit) const;
+
+ private:
+  uint64_t OutOfOrder(uint64_t index, uint64_t in_order) const;
+
+  TByteBlock deltas_;        // entries 0 ... next_ - 1 as differences
+  uint64_t next_ = 0;        // the next entry recorded in order
+  uint64_t last_ = 0;        // entry next_ - 1 as recorded in order
+  std::vector<std::pair<uint64_t, uint64_t>> out_of_order_;  // (index, offset)
+};
 
 class TPDFObjMemManager {
  public:
@@ -27,26 +55,19 @@ class TPDFObjMemManager {
   uint64_t Capacity() const { return capacity_; }
 
   // Entry i is the byte offset of object i + 1.
-  // REQUIRES: entries written have index < Capacity().
-  int64_t* Offsets() { return offsets_.get(); }
-  const int64_t* Offsets() const { return offsets_.get(); }
+  const TObjectOffsets& Offsets() const { return offsets_; }
 
   // Stores `position` as entry `index`. Raises Exception
   // "出力ファイルが大きすぎます" when the offset does not fit the ten digits
   // of a cross-reference entry, rather than write a corrupt file.
   void RecordOffset(uint64_t index, uint64_t position);
 
-  // Makes sure entry Count() exists: when Count() has reached the capacity,
-  // the capacity grows by the growth step, keeping the entries.
+  // When Count() has reached the capacity, the capacity grows by the growth
+  // step. The entries themselves take memory only as they are recorded.
   void Grow();
 
  private:
-  struct FreeDeleter {
-    void operator()(int64_t* p) const { std::free(p); }
-  };
-  void Resize(uint64_t capacity);
-
-  std::unique_ptr<int64_t[], FreeDeleter> offsets_;
+  TObjectOffsets offsets_;
   uint64_t capacity_ = 0;
   uint64_t delta_ = 0;
   uint64_t count_ = 0;
@@ -62,14 +83,33 @@ class TPDFObjMemManager {
 // "出力ファイルが大きすぎます" when the offset needs more than ten digits.
 uint64_t BeginObject(TOutputStream& out, TPDFObjMemManager& table);
 // Ends the open object: writes "endobj\n", counts the object and grows
-// the table, so that entry Count() exists for the next one (or for the
-// cross-reference section's own offset). Raises EOutOfMemory.
+// the table. Raises EOutOfMemory.
 void EndObject(TOutputStream& out, TPDFObjMemManager& table);
 
 // Writes the cross-reference section for objects 1 to `count` from
 // `offsets`: one subsection from object 0, the free entry of object 0, then
 // one 20-byte entry per object.
-void WriteXref(TOutputStream& out, const int64_t* offsets, uint64_t count);
+void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count);
+
+template <typename Visit>
+void TObjectOffsets::ForEach(uint64_t count, Visit visit) const {
+  const auto* p = reinterpret_cast<const unsigned char*>(deltas_.data());
+  uint64_t offset = 0;
+  for (uint64_t i = 0; i < count; ++i) {
+    uint64_t in_order = 0;
+    if (i < next_) {
+      uint64_t delta = 0;
+      for (unsigned shift = 0;; shift += 7) {
+        const unsigned char byte = *p++;
+        delta |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0) break;
+      }
+      offset += delta;
+      in_order = offset;
+    }
+    visit(out_of_order_.empty() ? in_order : OutOfOrder(i, in_order));
+  }
+}
 
 }  // namespace quilnote
 
