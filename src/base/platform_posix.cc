@@ -1,6 +1,7 @@
 // The operating system on Linux and other POSIX systems.
 #include "base/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -309,15 +310,51 @@ std::string InOutErrorMessage(TOsError error) {
   }
 }
 
+namespace {
+
+// The CPUs a cgroup v2 quota allows the process: ceil(quota / period) from
+// cpu.max of its own cgroup and of every cgroup above it, the smallest;
+// nothing where no level sets a quota (or there is no cgroup v2).
+std::optional<unsigned> CgroupCpuLimit() {
+  std::ifstream groups("/proc/self/cgroup");
+  std::string line, path;
+  while (std::getline(groups, line)) {
+    if (line.rfind("0::", 0) == 0) path = line.substr(3);
+  }
+  if (path.empty() || path[0] != '/') return std::nullopt;
+  const std::filesystem::path root = "/sys/fs/cgroup";
+  std::optional<unsigned> limit;
+  for (std::filesystem::path dir = (root / path.substr(1)).lexically_normal();;
+       dir = dir.parent_path()) {
+    std::ifstream max(dir / "cpu.max");
+    std::string quota;
+    uint64_t period = 0;
+    if (max >> quota >> period && quota != "max" && period > 0) {
+      const uint64_t allowed = std::strtoull(quota.c_str(), nullptr, 10);
+      const uint64_t cpus = std::max<uint64_t>(1, (allowed + period - 1) / period);
+      const unsigned capped = static_cast<unsigned>(std::min<uint64_t>(cpus, 1u << 16));
+      limit = limit ? std::min(*limit, capped) : capped;
+    }
+    if (dir == root || dir.parent_path() == dir || dir.string().size() <= root.string().size()) {
+      break;
+    }
+  }
+  return limit;
+}
+
+}  // namespace
+
 unsigned UsableCpuCount() {
+  unsigned count = 0;
   cpu_set_t set;
   CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-    int count = CPU_COUNT(&set);
-    if (count > 0) return static_cast<unsigned>(count);
-  }
-  unsigned hardware = std::thread::hardware_concurrency();
-  return hardware > 0 ? hardware : 1;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) count = static_cast<unsigned>(CPU_COUNT(&set));
+  if (count == 0) count = std::thread::hardware_concurrency();
+  if (count == 0) count = 1;
+  // A container limited by a CPU quota should not get a worker per visible
+  // core: the quota, not the affinity, bounds how much runs at once.
+  if (std::optional<unsigned> limit = CgroupCpuLimit()) count = std::min(count, *limit);
+  return count;
 }
 
 }  // namespace quilnote
