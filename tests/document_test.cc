@@ -208,13 +208,17 @@ TEST(DocumentTest, ProducerWithoutWorkersMakesTheBytesOfOneWithWorkers) {
   std::string made[2];
   const unsigned workers[2] = {0, 3};
   for (int w = 0; w < 2; ++w) {
-    TPageProducer producer(settings, pagination, wrapped.Count(), workers[w], 2);
+    TPageProducer producer({settings, pagination, wrapped.Count(), 6, 3}, workers[w], 2);
     auto take = [&] {
-      for (const TMemoryStream& stream : producer.TakeOldest().streams) made[w] += stream.view();
+      TPageRun run = producer.TakeOldest();
+      EXPECT_FALSE(run.error);
+      made[w] += run.bytes.view();
+      producer.Recycle(std::move(run));
     };
-    for (uint64_t page = 0; page < pagination.pages; ++page) {
+    for (uint64_t page = 0; page < pagination.pages; page += 2) {
       if (producer.Full()) take();
-      producer.Submit(page, 1, wrapped.ReaderAt(page * pagination.lines_per_page));
+      producer.Submit(page, std::min<uint64_t>(2, pagination.pages - page),
+                      wrapped.ReaderAt(page * pagination.lines_per_page));
     }
     while (!producer.Empty()) take();
   }

@@ -88,6 +88,8 @@ class TMemoryStream : public TOutputStream {
   void Advance(size_t n) override { Commit(n); }
   // Empties the stream, keeping its memory for the next use.
   void Clear() { block_.Clear(); }
+  // Drops what was written after the first `size` bytes. REQUIRES: size <= Position().
+  void Truncate(size_t size) { block_.SetSize(size); }
 
   std::string_view view() const { return block_.view(); }
   // Makes room for `extra` more bytes and returns where they go; the caller

@@ -1,5 +1,7 @@
 #include "pdf/page_geometry.h"
 
+#include <algorithm>
+
 #include "base/errors.h"
 #include "base/int32_arith.h"
 
@@ -25,9 +27,14 @@ TPagination Paginate(const TPageStep& step, uint64_t total_lines) {
   return result;
 }
 
-TRunPlan PlanRuns(const TPageStep& step, uint64_t max_lines) {
+TRunPlan PlanRuns(const TPageStep& step, uint64_t max_lines, uint64_t text_bytes,
+                  uint64_t raw_lines) {
   if (step.lines == 0) return TRunPlan{1, 0};  // no line fits: there are no runs
-  uint64_t pages_per_run = 1;
+  // Wrapping only adds lines, so the unwrapped count gives the fewest pages
+  // and so the most text a page can hold.
+  const uint64_t fewest_pages = std::max<uint64_t>(1, raw_lines / step.lines);
+  const uint64_t page_bytes = std::max<uint64_t>(1, text_bytes / fewest_pages);
+  uint64_t pages_per_run = std::clamp<uint64_t>(kRunTextBytes / page_bytes, 1, kMaxPagesPerRun);
   while (max_lines / step.lines / pages_per_run >= kMaxRunStarts) pages_per_run *= 2;
   return TRunPlan{pages_per_run, step.lines * pages_per_run};
 }

@@ -39,9 +39,13 @@ struct TPagination {
 TPagination Paginate(const TPageStep& step, uint64_t total_lines);
 
 // Compressed pages are made in runs of consecutive pages, each starting at
-// a text position remembered while the lines are counted. At most this
-// many positions are remembered: a document with more pages has runs of
-// several pages.
+// a text position remembered while the lines are counted. A run holds
+// about kRunTextBytes of text, so that handing it to a worker costs little
+// beside compressing it, but at most kMaxPagesPerRun pages, so that tiny
+// pages cannot make a run without bound; and at most kMaxRunStarts
+// positions are remembered, whatever the number of pages.
+inline constexpr uint64_t kRunTextBytes = 32 << 10;
+inline constexpr uint64_t kMaxPagesPerRun = 256;
 inline constexpr uint64_t kMaxRunStarts = 1 << 17;
 
 struct TRunPlan {
@@ -50,8 +54,10 @@ struct TRunPlan {
   uint64_t checkpoint_stride;
 };
 
-// The runs for a text of at most `max_lines` lines paged by `step`.
-TRunPlan PlanRuns(const TPageStep& step, uint64_t max_lines);
+// The runs for a text of `text_bytes` bytes in `raw_lines` lines before
+// wrapping (so at most `max_lines` after), paged by `step`.
+TRunPlan PlanRuns(const TPageStep& step, uint64_t max_lines, uint64_t text_bytes,
+                  uint64_t raw_lines);
 
 }  // namespace quilnote
 

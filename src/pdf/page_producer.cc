@@ -3,17 +3,13 @@
 #include <stdexcept>
 #include <utility>
 
-#include "base/errors.h"
 #include "pdf/page_content.h"
+#include "pdf/page_objects.h"
 
 namespace quilnote {
 
-TPageProducer::TPageProducer(const TPDFSettings& settings, TPagination pagination,
-                             uint64_t total_lines, unsigned workers, size_t max_in_flight)
-    : settings_(settings),
-      pagination_(pagination),
-      total_lines_(total_lines),
-      max_in_flight_(max_in_flight) {
+TPageProducer::TPageProducer(const TPageSetup& setup, unsigned workers, size_t max_in_flight)
+    : setup_(setup), max_in_flight_(max_in_flight) {
   try {
     threads_.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
@@ -44,41 +40,65 @@ void TPageProducer::Submit(uint64_t first_page, uint64_t pages, const TWrappedRe
   work_ready_.notify_one();
 }
 
-TPageRunResult TPageProducer::TakeOldest() {
+TPageRun TPageProducer::TakeOldest() {
   if (threads_.empty()) {
     // No workers: the oldest run is the first task still queued.
     TTask task = std::move(queue_.front());
     queue_.pop_front();
     task(own_deflater_);
   }
-  std::future<TPageRunResult> oldest = std::move(results_.front());
+  std::future<TPageRun> oldest = std::move(results_.front());
   results_.pop_front();
   return oldest.get();
 }
 
-TPageRunResult TPageProducer::MakeRun(uint64_t first_page, uint64_t pages,
-                                      TWrappedReader reader,
-                                      std::unique_ptr<TDeflater>& deflater) const {
-  TPageRunResult result;
+void TPageProducer::Recycle(TPageRun run) {
+  run.bytes.Clear();
+  run.starts.clear();
+  run.ended = 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  spare_.push_back(std::move(run));
+}
+
+TPageRun TPageProducer::MakeRun(uint64_t first_page, uint64_t pages, TWrappedReader reader,
+                                std::unique_ptr<TDeflater>& deflater) {
+  TPageRun run;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!spare_.empty()) {
+      run = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  const TPDFSettings& settings = setup_.settings;
+  const uint64_t per_page = setup_.pagination.lines_per_page;
+  TRunObjects objects(setup_.first_object + 3 * first_page);
+  size_t content_start = 0;
   try {
-    result.streams.reserve(pages);
     for (uint64_t page = first_page; page < first_page + pages; ++page) {
-      const uint64_t first_line = page * pagination_.lines_per_page;
-      const uint64_t left = total_lines_ - first_line;
-      const uint64_t count = left < pagination_.lines_per_page ? left : pagination_.lines_per_page;
-      if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings_.CompressionLevel));
-      TMemoryStream stream;
-      WriteCompressedPageContent(stream, settings_, settings_.HorizontalMargin,
-                                 settings_.VerticalMargin, TPageLines{reader, count},
-                                 settings_.PageNumberReserve, static_cast<int64_t>(page + 1),
-                                 *deflater);
-      result.streams.push_back(std::move(stream));
+      const uint64_t left = setup_.total_lines - page * per_page;
+      const uint64_t count = left < per_page ? left : per_page;
+      if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings.CompressionLevel));
+      content_start = 0;
+      WritePageObjects(run.bytes, objects, settings, setup_.font_object, [&] {
+        content_start = run.bytes.view().size();
+        WriteCompressedPageContent(run.bytes, settings, settings.HorizontalMargin,
+                                   settings.VerticalMargin, TPageLines{reader, count},
+                                   settings.PageNumberReserve, static_cast<int64_t>(page + 1),
+                                   *deflater);
+      });
     }
   } catch (...) {
-    result.error = std::current_exception();
+    run.error = std::current_exception();
     deflater.reset();
+    // A content stream that failed while being copied in leaves nothing of
+    // itself: the buffer ends with "stream\n", as for a page that fails
+    // before its content.
+    if (objects.starts().size() % 3 == 2 && content_start > 0) run.bytes.Truncate(content_start);
   }
-  return result;
+  run.starts = objects.starts();
+  run.ended = objects.ended();
+  return run;
 }
 
 void TPageProducer::WorkerLoop() {

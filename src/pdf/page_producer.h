@@ -1,10 +1,12 @@
-// Makes the compressed contents of pages on worker threads.
+// Makes compressed pages on worker threads.
 //
 // Pages are made in runs of consecutive pages, each run starting at a
 // remembered position in the wrapped text, so runs are independent. A
 // fixed pool of workers makes them, each worker keeping one compressor for
-// all its pages, and the results come back strictly in the order the runs
-// were queued: the bytes are exactly those of making one page after another.
+// all its pages. A run comes back as its pages' three objects each, whole,
+// in one buffer ready for the file, and runs come back strictly in the
+// order they were queued: the bytes are exactly those of writing one page
+// after another.
 #ifndef QUILNOTE_PDF_PAGE_PRODUCER_H_
 #define QUILNOTE_PDF_PAGE_PRODUCER_H_
 
@@ -26,11 +28,25 @@
 
 namespace quilnote {
 
-// What a run of pages came to: the stream data of each page made, in order,
-// and when a page failed, its error (the pages after it are not made).
-struct TPageRunResult {
-  std::vector<TMemoryStream> streams;
+// A run of pages made: the objects of its pages as they go into the file.
+struct TPageRun {
+  TMemoryStream bytes;
+  // Where each object begun starts in `bytes`; the first `ended` are whole.
+  std::vector<uint64_t> starts;
+  size_t ended = 0;
+  // When a page failed: its error. `bytes` then ends with that page's
+  // object and its content object up to "stream\n", as a file written
+  // page by page would, and the pages after it are not made.
   std::exception_ptr error;
+};
+
+// What every page of a document shares.
+struct TPageSetup {
+  TPDFSettings settings;
+  TPagination pagination;
+  uint64_t total_lines;
+  uint64_t first_object;  // the number of the first page's page object
+  uint64_t font_object;
 };
 
 // Owns the order of the runs and the bound on work in flight: at most
@@ -39,13 +55,11 @@ struct TPageRunResult {
 // Full(). Not thread-safe itself: one thread queues and takes.
 class TPageProducer {
  public:
-  // Starts up to `workers` threads making compressed pages of `settings`,
-  // `pagination.lines_per_page` of the `total_lines` lines each. A thread
-  // that cannot be started (memory or process limits) leaves its share to
-  // the others; with none at all, each run is made on the calling thread
-  // when it is taken. REQUIRES: max_in_flight >= 1.
-  TPageProducer(const TPDFSettings& settings, TPagination pagination, uint64_t total_lines,
-                unsigned workers, size_t max_in_flight);
+  // Starts up to `workers` threads. A thread that cannot be started
+  // (memory or process limits) leaves its share to the others; with none
+  // at all, each run is made on the calling thread when it is taken.
+  // REQUIRES: max_in_flight >= 1, setup.settings.CompressionLevel != 0.
+  TPageProducer(const TPageSetup& setup, unsigned workers, size_t max_in_flight);
   // Stops the workers; runs still in flight are dropped.
   ~TPageProducer();
   TPageProducer(const TPageProducer&) = delete;
@@ -59,27 +73,29 @@ class TPageProducer {
   // REQUIRES: !Full().
   void Submit(uint64_t first_page, uint64_t pages, const TWrappedReader& reader);
 
-  // Waits for the oldest run and returns what it came to. REQUIRES: !Empty().
-  TPageRunResult TakeOldest();
+  // Waits for the oldest run and returns it. REQUIRES: !Empty().
+  TPageRun TakeOldest();
+
+  // Hands a written run back, so its buffer serves a later run.
+  void Recycle(TPageRun run);
 
  private:
-  using TTask = std::packaged_task<TPageRunResult(std::unique_ptr<TDeflater>&)>;
+  using TTask = std::packaged_task<TPageRun(std::unique_ptr<TDeflater>&)>;
 
   // Makes the pages of a run with `deflater`, created on first use and
   // dropped after a failure, when its state is unknown.
-  TPageRunResult MakeRun(uint64_t first_page, uint64_t pages, TWrappedReader reader,
-                         std::unique_ptr<TDeflater>& deflater) const;
+  TPageRun MakeRun(uint64_t first_page, uint64_t pages, TWrappedReader reader,
+                   std::unique_ptr<TDeflater>& deflater);
   void WorkerLoop();
 
-  const TPDFSettings settings_;
-  const TPagination pagination_;
-  const uint64_t total_lines_;
+  const TPageSetup setup_;
   const size_t max_in_flight_;
-  std::deque<std::future<TPageRunResult>> results_;  // in page order
+  std::deque<std::future<TPageRun>> results_;  // in page order
 
   std::mutex mutex_;
   std::condition_variable work_ready_;
-  std::deque<TTask> queue_;  // not yet picked up by a worker
+  std::deque<TTask> queue_;       // not yet picked up by a worker
+  std::vector<TPageRun> spare_;   // written runs, their buffers kept for reuse
   bool stopping_ = false;
   std::vector<std::thread> threads_;
   std::unique_ptr<TDeflater> own_deflater_;  // the calling thread's, without workers

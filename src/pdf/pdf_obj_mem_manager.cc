@@ -72,10 +72,17 @@ void TPDFObjMemManager::RecordOffset(uint64_t index, uint64_t position) {
   offsets_.Set(index, position);
 }
 
+void WriteObjectHead(TOutputStream& out, uint64_t number) {
+  char head[32];
+  char* end = std::to_chars(head, head + sizeof head - 8, number).ptr;
+  for (char c : std::string_view(" 0 obj\n")) *end++ = c;
+  WriteStr(out, std::string_view(head, static_cast<size_t>(end - head)));
+}
+
 uint64_t BeginObject(TOutputStream& out, TPDFObjMemManager& table) {
-  uint64_t number = table.Count() + 1;
+  const uint64_t number = table.Count() + 1;
   table.RecordOffset(table.Count(), out.Position());
-  WriteStr(out, FormatUInt(number) + " 0 obj\n");
+  WriteObjectHead(out, number);
   return number;
 }
 
@@ -83,6 +90,16 @@ void EndObject(TOutputStream& out, TPDFObjMemManager& table) {
   WriteStr(out, "endobj\n");
   table.SetCount(table.Count() + 1);
   table.Grow();
+}
+
+uint64_t RecordWrittenObject(TPDFObjMemManager& table, uint64_t position, bool ended) {
+  const uint64_t number = table.Count() + 1;
+  table.RecordOffset(table.Count(), position);
+  if (ended) {
+    table.SetCount(number);
+    table.Grow();
+  }
+  return number;
 }
 
 void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count) {

@@ -86,6 +86,15 @@ uint64_t BeginObject(TOutputStream& out, TPDFObjMemManager& table);
 // the table. Raises EOutOfMemory.
 void EndObject(TOutputStream& out, TPDFObjMemManager& table);
 
+// Writes "<number> 0 obj\n", the head of every object.
+void WriteObjectHead(TOutputStream& out, uint64_t number);
+
+// Takes into the table the next object, written elsewhere (in a buffer
+// that goes into the file whole) so that it starts at `position`: records
+// its offset as BeginObject would and, when the object was `ended`,
+// counts it as EndObject would. Returns its number.
+uint64_t RecordWrittenObject(TPDFObjMemManager& table, uint64_t position, bool ended);
+
 // Writes the cross-reference section for objects 1 to `count` from
 // `offsets`: one subsection from object 0, the free entry of object 0, then
 // one 20-byte entry per object.
