@@ -193,6 +193,30 @@ TEST_F(FaultTest, AFailingPageEndsTheFileAfterThePagesBeforeIt) {
   }
 }
 
+TEST(MemoryBoundTest, EachPageOfBareLineFeedsCostsAFewBytes) {
+#ifdef QUILNOTE_SANITIZED
+  GTEST_SKIP() << "the sanitizers keep freed memory aside";
+#endif
+  // One line a page: the growth between two sizes is what a page costs,
+  // whatever the program's fixed needs.
+  test::TempDir dir;
+  const uint64_t small = 200'000, large = 1'200'000;
+  test::WriteFile(dir.File("small.txt"), std::string(small, '\n'));
+  test::WriteFile(dir.File("large.txt"), std::string(large, '\n'));
+  for (std::string level : {"-cn", "-cf"}) {
+    auto peak_kb = [&](const char* name) {
+      RunResult run = RunShell("cd " + ShellQuote(dir.path()) + " && exec " + test::Exe() + " " +
+                               level + " -mp415 " + name + " /dev/null");
+      EXPECT_EQ(run.status, 0) << run.err;
+      return static_cast<double>(run.max_rss_kb);
+    };
+    const double growth = (peak_kb("large.txt") - peak_kb("small.txt")) * 1024;
+    // 1.5 x the added input and 8 bytes an added page (one byte, one page).
+    EXPECT_LT(growth, 1.5 * static_cast<double>(large - small) + 8.0 * static_cast<double>(large - small))
+        << level;
+  }
+}
+
 struct HostileCase {
   std::string name;
   std::function<std::string()> text;
