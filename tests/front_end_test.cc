@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,63 @@ TEST_F(FrontEndTest, SameFileTwiceIsRefusedAndLeftUntouched) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(test::ReadFile(dir_.File("in.txt")), original) << other;
+  }
+}
+
+// Every file of `dir` with its bytes.
+std::map<std::string, std::string> Folder(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    files[entry.path().filename().string()] =
+        entry.is_symlink() ? "-> " + std::filesystem::read_symlink(entry).string()
+                           : test::ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+TEST_F(FrontEndTest, AFileThatIsNotAPdfIsNeverOverwritten) {
+  const std::string pdf = "%PDF-1.3\n% an earlier result\n";
+  const std::string junk_then_pdf = "\xEF\xBB\xBF\r\n%PDF-1.3\n";
+  const std::string late_signature = std::string(1020, 'x') + "%PDF-";  // not wholly in 1,024
+  struct Case {
+    std::vector<std::string> args;
+    bool refused;
+  } cases[] = {
+      {{"a.txt", "b.txt", "c.txt"}, true},           // quilnote *.txt
+      {{"-o", "out.pdf", "notes.txt"}, true},        // "-o" is an option that matches nothing
+      {{"report.pdf", "in.txt"}, true},              // swapped names after a first run
+      {{"in.txt", "link.pdf"}, true},                // a symbolic link to a text file
+      {{"in.txt", "late.pdf"}, true},
+      {{"in.txt", "empty.pdf"}, false},
+      {{"in.txt", "report.pdf"}, false},             // a PDF, even a broken one
+      {{"in.txt", "junk.pdf"}, false},
+      {{"in.txt", "new.pdf"}, false},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "notes.txt"}) {
+      test::WriteFile(dir.File(name), std::string("text of ") + name + "\r\n");
+    }
+    test::WriteFile(dir.File("in.txt"), "ABC\r\n");
+    test::WriteFile(dir.File("out.pdf"), pdf);
+    test::WriteFile(dir.File("report.pdf"), pdf);
+    test::WriteFile(dir.File("late.pdf"), late_signature);
+    test::WriteFile(dir.File("empty.pdf"), "");
+    test::WriteFile(dir.File("junk.pdf"), junk_then_pdf);
+    ASSERT_EQ(::symlink("notes.txt", dir.File("link.pdf").c_str()), 0);
+    const auto before = Folder(dir.path());
+    test::RunResult run = RunQuilnote(c.args, dir.path());
+    std::string why;
+    for (const std::string& a : c.args) why += "[" + a + "]";
+    EXPECT_EQ(run.status, 0) << why;
+    if (c.refused) {
+      EXPECT_TRUE(BytesEqual(Sjis("Pdfファイルが既にあり、PDFではありません") + "\r\n", run.err)) << why;
+      EXPECT_EQ(run.out, "") << why;
+      EXPECT_EQ(Folder(dir.path()), before) << why << ": the folder changed";
+    } else {
+      EXPECT_EQ(run.err, "") << why;
+      EXPECT_EQ(test::ReadFile(dir.File(c.args.back())).substr(0, 9), "%PDF-1.3\n") << why;
+    }
   }
 }
 

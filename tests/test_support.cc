@@ -10,6 +10,8 @@
 #include <iconv.h>
 #include <sstream>
 #include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,6 +120,46 @@ RunResult RunShell(const std::string& command) {
   }
   result.out = ReadFile(out_path);
   result.err = ReadFile(err_path);
+  return result;
+}
+
+RunResult RunOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                        const std::string& cwd) {
+  RunResult result;
+  int master = -1, slave = -1;
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return result;
+  termios mode{};
+  ::tcgetattr(slave, &mode);
+  ::cfmakeraw(&mode);
+  ::tcsetattr(slave, TCSANOW, &mode);
+  std::vector<const char*> argv = {QUILNOTE_EXE};
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  argv.push_back(nullptr);
+  std::vector<const char*> envp;
+  for (const std::string& item : env) envp.push_back(item.c_str());
+  envp.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(master);
+    int null = ::open("/dev/null", O_RDONLY);
+    ::dup2(null, 0);
+    ::dup2(slave, 1);
+    ::dup2(slave, 2);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+    ::execve(QUILNOTE_EXE, const_cast<char* const*>(argv.data()),
+             const_cast<char* const*>(envp.data()));
+    ::_exit(127);
+  }
+  ::close(slave);
+  char buffer[4096];
+  for (;;) {
+    ssize_t got = ::read(master, buffer, sizeof buffer);
+    if (got <= 0) break;  // EIO once the program has closed the terminal
+    result.out.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(master);
+  int raw = 0;
+  if (pid > 0 && ::waitpid(pid, &raw, 0) == pid && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
   return result;
 }
 

@@ -49,6 +49,12 @@ struct RunResult {
 // Runs `command` with /bin/sh, capturing standard output and error. A
 // command that ends in `exec` measures the program's own peak memory.
 RunResult RunShell(const std::string& command);
+// Runs the executable with `args` in folder `cwd`, its standard output and
+// standard error both on one pseudo-terminal in raw mode (no line-end
+// translation), with exactly the environment `env` ("NAME=value" items).
+// `out` holds everything shown on the terminal.
+RunResult RunOnTerminal(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                        const std::string& cwd);
 // Quotes a word for the shell.
 std::string ShellQuote(std::string_view word);
 // The path of the built executable, quoted.

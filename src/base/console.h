@@ -4,6 +4,7 @@
 #ifndef QUILNOTE_BASE_CONSOLE_H_
 #define QUILNOTE_BASE_CONSOLE_H_
 
+#include <memory>
 #include <string>
 
 #include "base/console_text.h"
@@ -23,10 +24,16 @@ class TLineSink {
 };
 
 // A console on one standard stream. It owns the CR LF line ends and is the
-// one place that decides how text is shown on its stream.
+// one place that decides how text is shown on its stream, once, when it is
+// made: on a terminal whose encoding is not Shift-JIS, the program's own
+// texts are converted to that encoding, provided every one of them can
+// be; bytes from the user (file names, paths) are shown as they are, since
+// the user typed them in that terminal's encoding. Anywhere else, and when
+// any text fails to convert, the bytes go out exactly as the program holds
+// them.
 class TConsole : public TLineSink {
  public:
-  explicit TConsole(TStdStreamId id) : stream_(id) {}
+  explicit TConsole(TStdStreamId id);
 
   // Writes the line and CR LF. Raises EInOutError when the stream does not
   // take them.
@@ -37,11 +44,17 @@ class TConsole : public TLineSink {
   void WriteBlockNoThrow(const TConsoleText& block) noexcept;
 
  private:
-  // The bytes that show `text` on this console.
-  std::string Shown(const TConsoleText& text) const { return text.Bytes(); }
-
   TStdStream stream_;
+  std::unique_ptr<TTerminalEncoding> encoding_;  // none: bytes as they are
 };
+
+// True when every text of the program's own converts with `encoding`.
+bool ConvertsEveryProgramText(const TTerminalEncoding& encoding);
+
+// The bytes that show `text` with `encoding` (none: as they are): the
+// program's parts converted, the user's parts unchanged. A program part
+// that does not convert (a report cut inside a character) is shown as it is.
+std::string ShownBytes(const TConsoleText& text, const TTerminalEncoding* encoding);
 
 }  // namespace quilnote
 

@@ -33,6 +33,9 @@ inline constexpr std::string_view kNoInputFileName = "\x93\xFC\x97\xCD\x83t\x83@
 inline constexpr std::string_view kNoOutputFileName = "\x8Fo\x97\xCD\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // 初期サイズは0にはできません。
 inline constexpr std::string_view kZeroInitialSize = "\x8F\x89\x8A\xFA\x83T\x83" "C\x83Y\x82\xCD" "0\x82\xC9\x82\xCD\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81" "B";
+// Pdfファイルが既にあり、PDFではありません ("、" is 0x81 0x41: the "A" after
+// it must stand in a literal of its own, or it would join the escape.)
+inline constexpr std::string_view kPdfFileIsNotPdf = "Pdf\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8A\xF9\x82\xC9\x82\xA0\x82\xE8\x81" "APDF\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 // 出力ファイルが大きすぎます
 inline constexpr std::string_view kOutputTooLarge = "\x8Fo\x97\xCD\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
 
@@ -51,6 +54,16 @@ inline constexpr std::string_view kUsageVerticalMargin = " \x8F" "c\x83}\x81[\x8
 inline constexpr std::string_view kUsageCompression = " \x88\xB3\x8Fk       -cd(\x83" "f\x83t\x83H\x83\x8B\x83g),-cm(\x88\xB3\x8Fk\x97\xA6\x97" "D\x90\xE6),-cf(\x91\xAC\x93x\x97" "D\x90\xE6),-cn(\x88\xB3\x8Fk\x82\xC8\x82\xB5)";
 //  PageNo付加 -p
 inline constexpr std::string_view kUsagePageNumber = " PageNo\x95t\x89\xC1 -p";
+
+// Every text of the program's own that reaches the console. A terminal
+// that cannot show all of them is given the program's bytes unchanged.
+inline constexpr std::string_view kConsoleTexts[] = {
+    kColumns, kLines, kLinesPerPage, kPages, kFontSizeNotNumber, kHorizontalMarginNotNumber,
+    kVerticalMarginNotNumber, kNoPdfFile, kNoTextFile, kTextFileNotFound, kSameFile,
+    kPdfFileIsNotPdf, kNoInputFileName, kNoOutputFileName, kZeroInitialSize, kOutputTooLarge,
+    kUsageTitle, kUsageSynopsis, kUsagePaper, kUsageFont1, kUsageFont2, kUsageHorizontalMargin,
+    kUsageVerticalMargin, kUsageCompression, kUsagePageNumber,
+};
 
 }  // namespace quilnote::msg
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,22 @@ void WriteUsage(TLineSink& console) {
   }
 }
 
+// The number of bytes at the start of an existing PDF file that are read
+// to tell whether it is a PDF.
+constexpr size_t kPdfSignatureWindow = 1024;
+
+// True when `name` is a file holding something other than a PDF: a regular
+// file, not empty, without "%PDF-" wholly within its first 1,024 bytes. A
+// file that cannot be read to check is not taken for one: creating it
+// reports what must be reported. Only regular files are opened (opening a
+// FIFO could wait for ever), so devices and pipes are written as before.
+bool HoldsSomethingElse(const std::string& name) {
+  const std::optional<uint64_t> size = RegularFileSize(name);
+  if (!size || *size == 0) return false;
+  const std::optional<std::string> start = ReadFileStart(name, kPdfSignatureWindow);
+  return start && start->find("%PDF-") == std::string::npos;
+}
+
 // The checks after the scan, ending in at most one conversion.
 void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
                      TLineSink& statistics) {
@@ -41,6 +58,10 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
   } else if (SameExistingFile(options.TextFileName, options.PdfFileName)) {
     // Creating the PDF file would truncate the text before it is read.
     messages.WriteLine(msg::kSameFile);
+  } else if (HoldsSomethingElse(options.PdfFileName)) {
+    // The last file name is the PDF: with "*.txt", swapped names or an
+    // "-o" habit it names a text the user means to keep.
+    messages.WriteLine(msg::kPdfFileIsNotPdf);
   } else {
     ConvertTextFile(options.TextFileName, options.PdfFileName, options.CompressionLetter,
                     options.FontLetter, options.PageNumberLetter, options.PaperCode,
