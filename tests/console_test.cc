@@ -45,8 +45,10 @@ TEST(ConsoleTest, ProgramTextsConvertedUserBytesUntouched) {
   EXPECT_EQ(ShownBytes(TConsoleText(std::string_view("\x8D", 1)), &utf8), "\x8D");
 }
 
-bool HaveLocale(const char* name) {
-  return test::RunShell(std::string("locale -a | grep -qix ") + name).status == 0;
+// `locale -a` spells UTF-8 as "utf8".
+bool HaveLocale(std::string name) {
+  std::erase(name, '-');
+  return test::RunShell("locale -a | grep -qix " + test::ShellQuote(name)).status == 0;
 }
 
 TEST(ConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
