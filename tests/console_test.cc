@@ -74,10 +74,15 @@ TEST(ConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
     if (c.shown.rfind("Cannot", 0) == 0) {
       EXPECT_EQ(run.status, 1);
       EXPECT_NE(run.out.find(c.shown), std::string::npos) << test::BytesEqual(c.shown, run.out);
-    } else {
-      EXPECT_EQ(run.status, 0);
-      EXPECT_TRUE(test::BytesEqual(c.shown, run.out)) << c.env[0];
+      continue;
     }
+    EXPECT_EQ(run.status, 0);
+#ifdef QUILNOTE_EMULATED
+    // A static program under emulation may find no converters (the C
+    // library loads them at run time): then every byte is shown as it is.
+    if (run.out == *test::Iconv("CP932", "UTF-8", c.shown)) continue;
+#endif
+    EXPECT_TRUE(test::BytesEqual(c.shown, run.out)) << c.env[0];
   }
   // Redirected, nothing changes with the locale, not even the system's
   // words in a failure report.
