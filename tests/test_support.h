@@ -1,5 +1,8 @@
 // Helpers shared by the tests: temporary folders, running the executable,
 // byte comparisons with readable diffs, PDF structure checks, external tools.
+// test_support.cc holds the portable ones; test_support_posix.cc the ones
+// that need POSIX (temporary folders, iconv, processes, tools), and
+// test_support_win32.cc Sjis for the Windows build, whose tests use no more.
 #ifndef QUILNOTE_TESTS_TEST_SUPPORT_H_
 #define QUILNOTE_TESTS_TEST_SUPPORT_H_
 
@@ -35,8 +38,9 @@ void WriteFile(const std::string& path, std::string_view bytes);
 // convert.
 std::optional<std::string> Iconv(const char* to, const char* from, std::string_view bytes);
 
-// Shift-JIS bytes of a UTF-8 text, converted by the C library's iconv, so
-// that expected messages do not depend on the program's own tables.
+// Shift-JIS bytes of a UTF-8 text, converted by the system (iconv on POSIX,
+// code page 932 on Windows), so that expected messages do not depend on the
+// program's own tables.
 std::string Sjis(std::string_view utf8);
 
 struct RunResult {

@@ -1,0 +1,362 @@
+// The operating system on Windows, through the ANSI (code page) functions
+// of the Win32 API. The program's bytes are Shift-JIS, the system's ANSI
+// code page where it runs, so names and texts go to and come from the
+// system unchanged: nothing here converts to UTF-16 or UTF-8, and
+// std::filesystem, which goes through UTF-16 and mangles such names with
+// MinGW, is not used. The C runtime does no I/O for the program either:
+// every byte goes through ReadFile and WriteFile.
+#include "base/platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <bit>
+
+#include "base/command_line_split.h"
+#include "base/errors.h"
+#include "base/number_format.h"
+#include "base/shift_jis.h"
+
+namespace quilnote {
+
+namespace {
+
+HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
+
+TOsError LastError() { return static_cast<TOsError>(::GetLastError()); }
+
+// ReadFile and WriteFile count in DWORDs; larger requests go in pieces.
+constexpr size_t kMaxTransfer = size_t{1} << 30;
+
+DWORD TransferSize(size_t n) { return static_cast<DWORD>(n < kMaxTransfer ? n : kMaxTransfer); }
+
+// Shift-JIS characters cut from the end of the system's texts.
+constexpr std::string_view kIdeographicFullStop = "\x81\x42";
+constexpr std::string_view kFullWidthFullStop = "\x81\x44";
+constexpr std::string_view kIdeographicSpace = "\x81\x40";
+
+// Opens `name` only to ask about it: no access to the data, so no share
+// mode of another process stands in the way, and directories open too.
+// Symbolic links are followed.
+HANDLE OpenForQuery(const std::string& name) {
+  return ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What the system keeps about the entry `name` reaches (links followed),
+// and its file type (FILE_TYPE_DISK for files and directories on a disk).
+bool QueryFile(const std::string& name, BY_HANDLE_FILE_INFORMATION* info, DWORD* type) {
+  HANDLE handle = OpenForQuery(name);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = ::GetFileInformationByHandle(handle, info) != 0;
+  *type = ::GetFileType(handle);
+  ::CloseHandle(handle);
+  return known;
+}
+
+}  // namespace
+
+TFile::~TFile() {
+  if (IsOpen()) ::CloseHandle(Handle(handle_));
+}
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    if (IsOpen()) ::CloseHandle(Handle(handle_));
+    handle_ = other.handle_;
+    other.handle_ = kNoHandle;
+  }
+  return *this;
+}
+
+TFile TFile::OpenForReading(const std::string& name) {
+  // Others may read the file meanwhile, but nobody may write it: a file
+  // that another process holds open for writing is refused here
+  // (ERROR_SHARING_VIOLATION), and one that is being read cannot be
+  // changed under the reader.
+  HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const TOsError error = LastError();
+    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
+  }
+  return TFile(FromHandle(handle));
+}
+
+TFile TFile::CreateForWriting(const std::string& name) {
+  // Held exclusively while it is written: no other process reads a PDF
+  // file that is only half there.
+  HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const TOsError error = LastError();
+    throw EFCreateError(
+        FileErrorText("Cannot create file", FullPath(name), SystemErrorText(error)));
+  }
+  return TFile(FromHandle(handle));
+}
+
+std::optional<uint64_t> TFile::RegularFileSize() const {
+  HANDLE handle = Handle(handle_);
+  LARGE_INTEGER size;
+  if (::GetFileType(handle) != FILE_TYPE_DISK || ::GetFileSizeEx(handle, &size) == 0 ||
+      size.QuadPart < 0) {
+    return std::nullopt;
+  }
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+size_t TFile::Read(char* buffer, size_t n) {
+  DWORD got = 0;
+  if (::ReadFile(Handle(handle_), buffer, TransferSize(n), &got, nullptr) == 0) {
+    // A pipe whose writer has closed its end: that is the end of the data.
+    if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;
+    throw EReadError("Stream read error");
+  }
+  return got;
+}
+
+void TFile::WriteAll(const char* data, size_t n) {
+  while (n > 0) {
+    DWORD written = 0;
+    if (::WriteFile(Handle(handle_), data, TransferSize(n), &written, nullptr) == 0 ||
+        written == 0) {
+      throw EWriteError(kWriteErrorMessage);
+    }
+    data += written;
+    n -= written;
+  }
+}
+
+void TFile::Close() {
+  HANDLE handle = Handle(handle_);
+  handle_ = kNoHandle;
+  if (::CloseHandle(handle) == 0) throw EWriteError(kWriteErrorMessage);
+}
+
+// Standard error is written directly, through the process's own standard
+// error handle, like standard output, and never through a console of its
+// own ("CONOUT$"): a process started without a console has none to open,
+// and whoever redirected standard error wants the messages where it goes.
+// Each line reaches the stream in one WriteFile call, CR LF included, so
+// the lines of two processes sharing a console do not interleave.
+TStdStream::TStdStream(TStdStreamId id)
+    : handle_(FromHandle(
+          ::GetStdHandle(id == TStdStreamId::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE))) {}
+
+bool TStdStream::IsTerminal() const {
+  DWORD mode;
+  return ::GetConsoleMode(Handle(handle_), &mode) != 0;
+}
+
+void TStdStream::Write(std::string_view bytes) {
+  HANDLE handle = Handle(handle_);
+  // A process started without the stream has no handle for it (null) or
+  // an invalid one: writing there fails like writing to a closed one.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    throw EInOutError(InOutErrorMessage(ERROR_INVALID_HANDLE));
+  }
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0) {
+      throw EInOutError(InOutErrorMessage(LastError()));
+    }
+    if (written == 0) throw EInOutError(InOutErrorMessage(ERROR_WRITE_FAULT));
+    bytes.remove_prefix(written);
+  }
+}
+
+void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
+  HANDLE handle = Handle(handle_);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0 ||
+        written == 0) {
+      return;  // nowhere left to report to
+    }
+    bytes.remove_prefix(written);
+  }
+}
+
+std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
+  // A console shows the bytes it is given in its own code page, which is
+  // the one the program's texts are written in on a Japanese system; one
+  // switched to another code page shows them as that code page reads them.
+  // Nothing is converted.
+  return nullptr;
+}
+
+void PrepareProcess() {
+  // Nothing stops the process on a closed pipe or a full disk here: a
+  // write that cannot be done fails and says so. The C runtime's text mode
+  // would turn LF into CR LF, but no byte of the program passes through
+  // the C runtime's streams, so there is nothing to switch to binary.
+  // A drive without a medium fails an open instead of asking the user.
+  ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+std::vector<std::string> ProgramArguments(int, const char* const*) {
+  // The C runtime's argv splits the command line by other rules, so the
+  // command line itself is split.
+  const char* command_line = ::GetCommandLineA();
+  return SplitCommandLine(command_line != nullptr ? command_line : "");
+}
+
+bool TextFileExists(const std::string& name) {
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  // A symbolic link or junction: what it leads to decides.
+  BY_HANDLE_FILE_INFORMATION info;
+  DWORD type;
+  return QueryFile(name, &info, &type) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<uint64_t> RegularFileSize(const std::string& name) {
+  BY_HANDLE_FILE_INFORMATION info;
+  DWORD type;
+  if (!QueryFile(name, &info, &type) || type != FILE_TYPE_DISK ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return std::nullopt;
+  }
+  return (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
+  // Opened as the text file is (FILE_SHARE_READ): a file another process
+  // writes is refused with a sharing violation, and so is not read.
+  std::string start(n, '\0');
+  size_t got = 0;
+  try {
+    TFile file = TFile::OpenForReading(name);
+    while (got < n) {
+      const size_t more = file.Read(start.data() + got, n - got);
+      if (more == 0) break;
+      got += more;
+    }
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+  start.resize(got);
+  return start;
+}
+
+void ReserveFileBlock(TByteBlock& block, size_t size) { block.Reserve(size); }
+
+bool SameExistingFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  DWORD type;
+  if (!QueryFile(a, &first, &type) || !QueryFile(b, &second, &type)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+std::string ModuleName(const char* argv0) {
+  std::string full;
+  for (DWORD room = MAX_PATH; room <= 32768 * 2; room *= 2) {
+    std::string path(room, '\0');
+    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), room);
+    if (length == 0) break;
+    if (length < room) {
+      path.resize(length);
+      full = std::move(path);
+      break;
+    }
+  }
+  if (full.empty()) full = argv0 != nullptr ? argv0 : "quilnote.exe";
+  // The name starts after the last separator, found character by
+  // character: the second byte of a two-byte character may be 0x5C, a
+  // backslash when read alone (as in the katakana so, 0x83 0x5C).
+  size_t start = 0;
+  for (size_t i = 0; i < full.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(full[i]);
+    if (IsLeadByte(b)) {
+      ++i;
+    } else if (b == '\\' || b == '/' || b == ':') {
+      start = i + 1;
+    }
+  }
+  return full.substr(start);
+}
+
+std::string FullPath(const std::string& path) {
+  // The system resolves "." and ".." and knows its code page's two-byte
+  // characters. The length asked for first includes the terminating zero.
+  const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::string full(needed, '\0');
+  const DWORD length = ::GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+std::string SystemErrorText(TOsError error) {
+  char buffer[1024];
+  const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(error), 0, buffer,
+                                        sizeof buffer, nullptr);
+  std::string text = length > 0 ? std::string(buffer, length) : "Unknown error " + FormatInt(error);
+  // The system's texts end in a full stop and CR LF; in Japanese the stop
+  // is the two-byte ideographic one. The text is cut a character at a
+  // time, so the 0x81 0x42 that ends another character, say 0x82 0x81 0x42,
+  // is never taken for a stop.
+  while (!text.empty()) {
+    size_t last = 0;
+    for (size_t i = 0; i < text.size();) {
+      last = i;
+      const bool pair = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+      i += pair ? 2u : 1u;
+    }
+    const std::string_view character = std::string_view(text).substr(last);
+    const unsigned char first = static_cast<unsigned char>(character[0]);
+    const bool trimmed =
+        character.size() == 1
+            ? first <= 0x20 || first == '.' || first == 0x7F
+            : character == kIdeographicFullStop || character == kFullWidthFullStop ||
+                  character == kIdeographicSpace;
+    if (!trimmed) break;
+    text.resize(last);
+  }
+  return text;
+}
+
+std::string InOutErrorMessage(TOsError error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return "File not found";
+    case ERROR_PATH_NOT_FOUND:
+      return "Invalid filename";
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return "Too many open files";
+    case ERROR_ACCESS_DENIED:
+      return "File access denied";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "Disk full";
+    default:
+      return "I/O error " + FormatInt(error);
+  }
+}
+
+unsigned UsableCpuCount() {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system) != 0) {
+    const int count = std::popcount(static_cast<uint64_t>(process));
+    if (count > 0) return static_cast<unsigned>(count);
+  }
+  return 1;
+}
+
+}  // namespace quilnote
