@@ -228,3 +228,15 @@ TEST(WindowsProcessTest, UsesAtLeastOneCpu) { EXPECT_GE(UsableCpuCount(), 1u); }
 
 }  // namespace
 }  // namespace quilnote
+
+namespace quilnote {
+namespace {
+
+TEST(WindowsConsoleTest, NoConsoleMeansStandardErrorNotAFailure) {
+  // Under the test runner every standard handle is redirected and Wine
+  // gives the process no console: setting up the channel must not fail.
+  EXPECT_NO_THROW(TConsoleDevice device);
+}
+
+}  // namespace
+}  // namespace quilnote

@@ -89,6 +89,24 @@ class TStdStream {
   intptr_t handle_;
 };
 
+// The console device that the front end's error channel is set up on,
+// held for the run and released at its end. Every line goes to standard
+// error all the same; holding the device only tells that the console is
+// usable. Where there is no such device (POSIX, or a Windows process
+// without a console: started detached, or with its console handles
+// redirected), the channel is tied to standard error directly. Raises
+// EInOutError when a console exists but its device cannot be opened.
+class TConsoleDevice {
+ public:
+  TConsoleDevice();
+  ~TConsoleDevice();
+  TConsoleDevice(const TConsoleDevice&) = delete;
+  TConsoleDevice& operator=(const TConsoleDevice&) = delete;
+
+ private:
+  intptr_t handle_ = -1;
+};
+
 // How the program's own texts are shown on a terminal whose encoding is not
 // Shift-JIS: converted, whole texts at a time.
 class TTerminalEncoding {

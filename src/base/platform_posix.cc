@@ -188,6 +188,10 @@ std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId id) {
   return std::make_unique<TIconvEncoding>(cd);
 }
 
+// No console device of its own: the error channel is standard error.
+TConsoleDevice::TConsoleDevice() = default;
+TConsoleDevice::~TConsoleDevice() = default;
+
 void PrepareProcess() {
   for (int fd = 0; fd <= 2; ++fd) {
     // The lowest free descriptor is taken, and the ones below are open by

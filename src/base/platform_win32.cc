@@ -140,10 +140,33 @@ void TFile::Close() {
   if (::CloseHandle(handle) == 0) throw EWriteError(kWriteErrorMessage);
 }
 
-// Standard error is written directly, through the process's own standard
-// error handle, like standard output, and never through a console of its
-// own ("CONOUT$"): a process started without a console has none to open,
-// and whoever redirected standard error wants the messages where it goes.
+// The error channel is set up on the console device, "CONOUT$", and then
+// handed standard error's handle: every line goes to standard error, and
+// the device is only held for the run. A process without a console has
+// no device to open, although it would never write there: its channel is
+// tied to standard error directly instead of failing every run.
+TConsoleDevice::TConsoleDevice() {
+  HANDLE device = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+  if (device != INVALID_HANDLE_VALUE) {
+    handle_ = FromHandle(device);
+    return;
+  }
+  const DWORD error = ::GetLastError();
+  if (::GetConsoleWindow() == nullptr || ::GetConsoleOutputCP() == 0 ||
+      error == ERROR_INVALID_HANDLE) {
+    return;
+  }
+  throw EInOutError(InOutErrorMessage(static_cast<TOsError>(error)));
+}
+
+TConsoleDevice::~TConsoleDevice() {
+  if (handle_ != -1) ::CloseHandle(Handle(handle_));
+}
+
+// Standard error is written through the process's own standard error
+// handle, like standard output, whoever redirected it.
 // Each line reaches the stream in one WriteFile call, CR LF included, so
 // the lines of two processes sharing a console do not interleave.
 TStdStream::TStdStream(TStdStreamId id)

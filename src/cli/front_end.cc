@@ -107,6 +107,7 @@ int RunFrontEnd(int argc, const char* const* argv) {
   TConsole error_console(TStdStreamId::kError);
   try {
     try {
+      const TConsoleDevice console_device;  // held until the run ends
       TConsole output_console(TStdStreamId::kOutput);
       Run(ProgramArguments(argc, argv), error_console, output_console);
       return 0;
