@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/byte_block.h"
@@ -26,7 +27,11 @@ class TFile {
   TFile() = default;
   ~TFile();
   TFile(TFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoHandle; }
-  TFile& operator=(TFile&& other) noexcept;
+  TFile& operator=(TFile&& other) noexcept {
+    TFile taken(std::move(other));
+    std::swap(handle_, taken.handle_);
+    return *this;  // what this held is closed with `taken`
+  }
   TFile(const TFile&) = delete;
   TFile& operator=(const TFile&) = delete;
 

@@ -41,15 +41,6 @@ TFile::~TFile() {
   if (IsOpen()) ::close(Fd(handle_));
 }
 
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    if (IsOpen()) ::close(Fd(handle_));
-    handle_ = other.handle_;
-    other.handle_ = kNoHandle;
-  }
-  return *this;
-}
-
 TFile TFile::OpenForReading(const std::string& name) {
   // POSIX has no share modes: other processes may write the file while it
   // is read, and nothing here can keep them from it.

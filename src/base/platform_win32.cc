@@ -66,15 +66,6 @@ TFile::~TFile() {
   if (IsOpen()) ::CloseHandle(Handle(handle_));
 }
 
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    if (IsOpen()) ::CloseHandle(Handle(handle_));
-    handle_ = other.handle_;
-    other.handle_ = kNoHandle;
-  }
-  return *this;
-}
-
 TFile TFile::OpenForReading(const std::string& name) {
   // Others may read the file meanwhile, but nobody may write it: a file
   // that another process holds open for writing is refused here
