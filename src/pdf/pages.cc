@@ -22,6 +22,16 @@ namespace {
 // worker busy while the oldest run is written out.
 constexpr size_t kRunsInFlightPerWorker = 4;
 
+// The number of lines of `text`, estimated from its first megabyte: only
+// the size of the runs depends on it, and counting them all would keep the
+// workers waiting.
+uint64_t EstimateLines(std::string_view text) {
+  const std::string_view sample = text.substr(0, 1 << 20);
+  const auto breaks = static_cast<uint64_t>(std::count(sample.begin(), sample.end(), '\n') +
+                                            std::count(sample.begin(), sample.end(), '\r'));
+  return sample.empty() ? 0 : (breaks + 1) * (text.size() / sample.size());
+}
+
 // What every page writer needs to know.
 struct TPageWriter {
   TOutputStream& out;
@@ -89,7 +99,7 @@ void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings
   const TPageStep step = FindPageStep(settings, max_lines);
   const bool compressed = settings.CompressionLevel != 0;
   const TRunPlan plan = compressed ? PlanRuns(step, max_lines, text_lines.Text().size(),
-                                              text_lines.Count())
+                                              EstimateLines(text_lines.Text()))
                                    : TRunPlan{1, 0};
   const TWrappedLines lines =
       WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
