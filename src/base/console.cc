@@ -25,11 +25,17 @@ std::string ShownBytes(const TConsoleText& text, const TTerminalEncoding* encodi
   return shown;
 }
 
-TConsole::TConsole(TStdStreamId id) : stream_(id), encoding_(TerminalEncoding(id)) {
+TConsole::TConsole(TStdStreamId id) noexcept : stream_(id) {
   // Decided once for the whole run: a terminal that cannot show every
   // text (the C locale's ASCII, say) gets them all as they are, never some
-  // converted and some not.
-  if (encoding_ && !ConvertsEveryProgramText(*encoding_)) encoding_.reset();
+  // converted and some not. Not even memory for deciding means the same:
+  // the console must exist to report whatever comes next.
+  try {
+    encoding_ = TerminalEncoding(id);
+    if (encoding_ && !ConvertsEveryProgramText(*encoding_)) encoding_.reset();
+  } catch (...) {
+    encoding_.reset();
+  }
 }
 
 void TConsole::WriteLine(const TConsoleText& line) {

@@ -33,7 +33,7 @@ class TLineSink {
 // them.
 class TConsole : public TLineSink {
  public:
-  explicit TConsole(TStdStreamId id);
+  explicit TConsole(TStdStreamId id) noexcept;
 
   // Writes the line and CR LF. Raises EInOutError when the stream does not
   // take them.

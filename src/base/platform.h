@@ -76,7 +76,7 @@ enum class TStdStreamId { kOutput, kError };
 
 class TStdStream {
  public:
-  explicit TStdStream(TStdStreamId id);
+  explicit TStdStream(TStdStreamId id) noexcept;
 
   // True when the stream is a terminal (a console), not a file or a pipe.
   bool IsTerminal() const;

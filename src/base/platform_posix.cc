@@ -96,7 +96,7 @@ void TFile::Close() {
   if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorMessage);
 }
 
-TStdStream::TStdStream(TStdStreamId id) : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}
+TStdStream::TStdStream(TStdStreamId id) noexcept : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}
 
 bool TStdStream::IsTerminal() const { return ::isatty(Fd(handle_)) == 1; }
 

@@ -160,7 +160,7 @@ TConsoleDevice::~TConsoleDevice() {
 // handle, like standard output, whoever redirected it.
 // Each line reaches the stream in one WriteFile call, CR LF included, so
 // the lines of two processes sharing a console do not interleave.
-TStdStream::TStdStream(TStdStreamId id)
+TStdStream::TStdStream(TStdStreamId id) noexcept
     : handle_(FromHandle(
           ::GetStdHandle(id == TStdStreamId::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE))) {}
 
