@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/errors.h"
-#include "base/int32_arith.h"
 #include "base/number_format.h"
 #include "pdf/font_objects.h"
 #include "pdf/hex_string.h"
