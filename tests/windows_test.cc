@@ -1,6 +1,7 @@
 // The Windows platform layer: share modes, Shift-JIS names whose second
 // byte is 0x5C, the system's error codes.
 #include "base/platform.h"
+#include "text/text_file.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

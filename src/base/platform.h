@@ -149,11 +149,6 @@ bool TextFileExists(const std::string& name);
 // device, a FIFO).
 std::optional<uint64_t> RegularFileSize(const std::string& name);
 
-// Up to the first `n` bytes of the file `name`; nothing when it cannot be
-// opened or read (where the platform has share modes, a file held open for
-// writing by another process counts as one that cannot be read).
-std::optional<std::string> ReadFileStart(const std::string& name, size_t n);
-
 // Makes room in `block` for reading a file of `size` bytes whole, in a way
 // that the system can fill quickly (on Linux, memory that may be backed by
 // large pages, so reading does not fault it in page by page).

@@ -212,23 +212,6 @@ std::optional<uint64_t> RegularFileSize(const std::string& name) {
   return static_cast<uint64_t>(info.st_size);
 }
 
-std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
-  std::string start(n, '\0');
-  size_t got = 0;
-  try {
-    TFile file = TFile::OpenForReading(name);
-    while (got < n) {
-      size_t more = file.Read(start.data() + got, n - got);
-      if (more == 0) break;
-      got += more;
-    }
-  } catch (const Exception&) {
-    return std::nullopt;
-  }
-  start.resize(got);
-  return start;
-}
-
 void ReserveFileBlock(TByteBlock& block, size_t size) {
   // Reading into fresh memory faults it in one 4 KB page at a time, which
   // costs more than the reading itself on some machines. A block aligned

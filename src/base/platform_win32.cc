@@ -245,25 +245,6 @@ std::optional<uint64_t> RegularFileSize(const std::string& name) {
   return (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
-std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
-  // Opened as the text file is (FILE_SHARE_READ): a file another process
-  // writes is refused with a sharing violation, and so is not read.
-  std::string start(n, '\0');
-  size_t got = 0;
-  try {
-    TFile file = TFile::OpenForReading(name);
-    while (got < n) {
-      const size_t more = file.Read(start.data() + got, n - got);
-      if (more == 0) break;
-      got += more;
-    }
-  } catch (const Exception&) {
-    return std::nullopt;
-  }
-  start.resize(got);
-  return start;
-}
-
 void ReserveFileBlock(TByteBlock& block, size_t size) { block.Reserve(size); }
 
 bool SameExistingFile(const std::string& a, const std::string& b) {

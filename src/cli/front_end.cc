@@ -12,6 +12,7 @@
 #include "base/platform.h"
 #include "cli/command_line.h"
 #include "pdf/convert.h"
+#include "text/text_file.h"
 
 namespace quilnote {
 

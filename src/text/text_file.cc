@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/errors.h"
 #include "base/platform.h"
 
 namespace quilnote {
@@ -31,6 +32,23 @@ TByteBlock ReadWholeFile(const std::string& name) {
     block.SetSize(block.size() + got);
   }
   return block;
+}
+
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
+  std::string start(n, '\0');
+  size_t got = 0;
+  try {
+    TFile file = TFile::OpenForReading(name);
+    while (got < n) {
+      const size_t more = file.Read(start.data() + got, n - got);
+      if (more == 0) break;
+      got += more;
+    }
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+  start.resize(got);
+  return start;
 }
 
 void LoadTextFile(TLineList& lines, const std::string& name) {

@@ -2,6 +2,7 @@
 #ifndef QUILNOTE_TEXT_TEXT_FILE_H_
 #define QUILNOTE_TEXT_TEXT_FILE_H_
 
+#include <optional>
 #include <string>
 
 #include "base/byte_block.h"
@@ -15,6 +16,11 @@ namespace quilnote {
 // Raises EFOpenError "Cannot open file "<full path>". <reason>" when it
 // cannot be opened and EReadError "Stream read error" when reading fails.
 TByteBlock ReadWholeFile(const std::string& name);
+
+// Up to the first `n` bytes of the file `name`; nothing when it cannot be
+// opened or read (where the platform has share modes, a file held open for
+// writing by another process counts as one that cannot be read).
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n);
 
 // Reads the file and assigns its bytes to `lines` (TLineList::AssignText).
 void LoadTextFile(TLineList& lines, const std::string& name);
