@@ -1,11 +1,12 @@
 // The Windows platform layer: share modes, Shift-JIS names whose second
 // byte is 0x5C, the system's error codes.
+#include "base/output_file.h"
 #include "base/platform.h"
-#include "text/text_file.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -40,6 +41,21 @@ void RemoveTree(const std::string& folder) {
   ::RemoveDirectoryA(folder.c_str());
 }
 
+// Up to the first `n` bytes of the file `name`; nothing when it cannot be
+// opened or read.
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
+  HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string start(n, '\0');
+  DWORD got = 0;
+  const BOOL read = ::ReadFile(handle, start.data(), static_cast<DWORD>(n), &got, nullptr);
+  ::CloseHandle(handle);
+  if (read == 0) return std::nullopt;
+  start.resize(got);
+  return start;
+}
+
 std::string CurrentFolder() {
   char buffer[MAX_PATH];
   const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, buffer);
@@ -68,7 +84,9 @@ class WindowsTest : public testing::Test {
 
   // Creates `name` holding `bytes`.
   static void Make(const std::string& name, const std::string& bytes) {
-    TFile file = TFile::CreateForWriting(name);
+    TOsError error = 0;
+    TFile file = TFile::Open(name, TFile::TOpenMode::kWriteTruncateCreate, &error);
+    ASSERT_TRUE(file.IsOpen()) << name << ": " << error;
     file.WriteAll(bytes.data(), bytes.size());
     file.Close();
   }
@@ -119,13 +137,13 @@ TEST_F(WindowsTest, OutputFileHeldElsewhereIsNotCreated) {
   Make("out.pdf", "old");
   HANDLE reader = Hold("out.pdf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_THROW(TFile::CreateForWriting("out.pdf"), EFCreateError);
+  EXPECT_THROW(TOutputFile::Open("out.pdf"), EFCreateError);
   ::CloseHandle(reader);
   EXPECT_EQ(ReadFileStart("out.pdf", 8), "old");
 }
 
 TEST_F(WindowsTest, OutputFileIsHeldExclusivelyWhileWritten) {
-  TFile file = TFile::CreateForWriting("out.pdf");
+  TFile file = TOutputFile::Open("out.pdf").TakeForWriting();
   EXPECT_EQ(Hold("out.pdf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadFileStart("out.pdf", 8), std::nullopt);
@@ -146,8 +164,8 @@ TEST_F(WindowsTest, ShiftJisNamesEndingInTrailByte5CStayWhole) {
   EXPECT_TRUE(TextFileExists(name));
   EXPECT_FALSE(TextFileExists(kHyou));
   EXPECT_FALSE(TextFileExists(kHyou + "\\" + kSofuto));
-  EXPECT_EQ(RegularFileSize(name), 3u);
-  EXPECT_EQ(RegularFileSize(kHyou), std::nullopt);
+  EXPECT_EQ(EntryKindOf(name), TEntryKind::kRegular);
+  EXPECT_EQ(EntryKindOf(kHyou), TEntryKind::kOther);
   EXPECT_EQ(ReadFileStart(full, 8), "abc");
   EXPECT_TRUE(SameExistingFile(name, full));
   Make("other.txt", "abc");

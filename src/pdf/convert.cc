@@ -83,23 +83,36 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
   return settings;
 }
 
-void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
-                     char compression_letter, char font_letter, char page_number_letter,
-                     const std::string& paper_code, int32_t horizontal_margin,
-                     int32_t vertical_margin, int32_t font_size, TLineSink& statistics) {
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            char compression_letter, char font_letter, char page_number_letter,
+                            const std::string& paper_code, int32_t horizontal_margin,
+                            int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
+                            TOutputFile* pdf_file) {
   const TPDFSettings settings =
       MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
                    horizontal_margin, vertical_margin, font_size);
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
+  TOutputFile opened_here;
+  if (pdf_file == nullptr) {
+    opened_here = TOutputFile::Open(pdf_file_name);
+    pdf_file = &opened_here;
+  }
+  pdf_file->CheckWritable();
+  TLineList text_lines;
+  {
+    TFile text_file = TFile::OpenForReading(text_file_name);
+    LoadTextFile(text_lines, text_file);
+    // Linked or moved onto one name since the names were compared.
+    if (pdf_file->IsSameFileAs(text_file)) return TConversion::kSameFile;
+  }
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it.
-  TFileStream out(TFile::CreateForWriting(pdf_file_name));
-  TLineList text_lines;
-  LoadTextFile(text_lines, text_file_name);
+  TFileStream out(pdf_file->TakeForWriting());
   WriteDocument(out, settings, text_lines, statistics);
   out.Close();
+  return TConversion::kWritten;
 }
 
 void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
