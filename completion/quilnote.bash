@@ -6,6 +6,7 @@
 # Uses bash-completion's helpers, which load this file.
 
 _quilnote() {
+  # shellcheck disable=SC2034  # _init_completion sets all four
   local cur prev words cword
   _init_completion || return
 
