@@ -146,9 +146,21 @@ if have parallel; then
     find . -name '*.txt' -print0 | parallel -0 --sshlogin : 't=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s') \
     >"$t.out" 2>"$t.err"
   check_tree "GNU parallel on this machine, every name" "$t" $? 0 "$all_names"
+
+  t=$work/parallel-tag
+  setup_tree "$t"
+  (cd "$t" && export HOME=$work/home &&
+    find . -name '*.txt' -print0 |
+      parallel -0 --tag --sshlogin : 'quilnote {} {.}.pdf 2>&1 >/dev/null | iconv -f CP932 -t UTF-8 | tr -d "\r"') \
+    >"$t.out" 2>"$t.err"
+  check_tree "GNU parallel --tag: which file a message is about" "$t" $? 0 "$plain_names"
+  message=$(printf 'Pdf\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe3\x82\x92\xe6\x8c\x87\xe5\xae\x9a\xe3\x81\x97\xe3\x81\xa6\xe3\x81\x8f\xe3\x81\xa0\xe3\x81\x95\xe3\x81\x84')  # Pdfファイルを指定してください
+  [ "$(LC_ALL=C sort "$t.out")" = "$(printf './my-dir/f.txt\t%s\n./my-e.txt\t%s' "$message" "$message")" ] ||
+    fail "GNU parallel --tag: messages" "expected one tagged UTF-8 line for each name with '-'"
 else
   skip "GNU parallel on this machine" "parallel is not installed"
   skip "GNU parallel on this machine, every name" "parallel is not installed"
+  skip "GNU parallel --tag: which file a message is about" "parallel is not installed"
 fi
 
 # ------------------------------------------------------------ across machines
