@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quilnote {
 
@@ -42,28 +44,67 @@ bool RoundDigits(std::string* digits, size_t keep) {
 
 }  // namespace
 
+TExactDecimal ExactDecimal(double magnitude) {
+  // magnitude = mantissa x 2^shift, exactly, for normal and subnormal values.
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);
+  uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  int shift = exponent - 53;
+  if (mantissa == 0) return {};
+  while (shift < 0 && mantissa % 2 == 0) {
+    mantissa /= 2;
+    ++shift;
+  }
+
+  // The integer mantissa x 2^shift, or mantissa x 5^-shift (which is the
+  // value x 10^-shift), in base 10^9 limbs, the lowest first: products of a
+  // limb and a factor below 2^31 fit in 64 bits.
+  constexpr uint32_t kBase = 1000000000;
+  std::vector<uint32_t> limbs{static_cast<uint32_t>(mantissa % kBase),
+                              static_cast<uint32_t>(mantissa / kBase % kBase),
+                              static_cast<uint32_t>(mantissa / kBase / kBase)};
+  const auto multiply = [&limbs](uint32_t factor) {
+    uint64_t carry = 0;
+    for (uint32_t& limb : limbs) {
+      const uint64_t product = uint64_t{limb} * factor + carry;
+      limb = static_cast<uint32_t>(product % kBase);
+      carry = product / kBase;
+    }
+    for (; carry > 0; carry /= kBase) limbs.push_back(static_cast<uint32_t>(carry % kBase));
+  };
+  long decimals = 0;
+  if (shift >= 0) {
+    for (; shift >= 30; shift -= 30) multiply(uint32_t{1} << 30);
+    multiply(uint32_t{1} << shift);
+  } else {
+    decimals = -shift;
+    constexpr uint32_t kFivePow13 = 1220703125;
+    for (; shift <= -13; shift += 13) multiply(kFivePow13);
+    uint32_t five_pow = 1;
+    for (; shift < 0; ++shift) five_pow *= 5;
+    multiply(five_pow);
+  }
+
+  TExactDecimal exact;
+  for (size_t i = limbs.size(); i-- > 0;) {
+    char nine[9];
+    uint32_t limb = limbs[i];
+    for (size_t d = 9; d-- > 0; limb /= 10) nine[d] = static_cast<char>('0' + limb % 10);
+    exact.digits.append(nine, 9);
+  }
+  exact.digits.erase(0, exact.digits.find_first_not_of('0'));
+  exact.point = static_cast<long>(exact.digits.size()) - decimals;
+  exact.digits.erase(exact.digits.find_last_not_of('0') + 1);
+  return exact;
+}
+
 std::string FormatFixed2(double value) {
   if (!std::isfinite(value)) return value != value ? "NAN" : (value > 0 ? "INF" : "-INF");
   bool negative = std::signbit(value);
-  double magnitude = std::fabs(value);
-
-  // The exact decimal expansion: every double has a finite one, and 1100
-  // decimals cover the smallest subnormal.
-  static constexpr int kExactDecimals = 1100;
-  std::string exact(1500, '\0');
-  auto result = std::to_chars(exact.data(), exact.data() + exact.size(), magnitude,
-                              std::chars_format::fixed, kExactDecimals);
-  exact.resize(static_cast<size_t>(result.ptr - exact.data()));
-
-  size_t point = exact.find('.');
-  std::string digits = exact.substr(0, point) + exact.substr(point + 1);
-  size_t int_digits = point;
-  // Strip leading zeros, remembering where the point stands relative to the
-  // first significant digit.
-  size_t first = digits.find_first_not_of('0');
-  if (first == std::string::npos) return "0.00";
-  long point_pos = static_cast<long>(int_digits) - static_cast<long>(first);
-  digits.erase(0, first);
+  TExactDecimal exact = ExactDecimal(std::fabs(value));
+  if (exact.digits.empty()) return "0.00";
+  std::string digits = std::move(exact.digits);
+  long point_pos = exact.point;
 
   // 18 significant digits.
   if (RoundDigits(&digits, 18)) ++point_pos;

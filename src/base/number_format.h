@@ -17,6 +17,15 @@ std::string FormatUInt(uint64_t value);
 // rounds to zero is written "0.00", without a sign.
 std::string FormatFixed2(double value);
 
+// The exact value of a finite double >= 0 in decimal: 0.<digits> x 10^point,
+// `digits` without leading or trailing zeros (empty for zero). Computed in
+// integers alone, the same on every platform and C++ library.
+struct TExactDecimal {
+  std::string digits;
+  long point = 0;
+};
+TExactDecimal ExactDecimal(double magnitude);
+
 }  // namespace quilnote
 
 #endif  // QUILNOTE_BASE_NUMBER_FORMAT_H_
