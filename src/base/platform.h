@@ -1,6 +1,8 @@
-// What the program needs of the operating system, and nothing else. Two
-// twins implement it, chosen by the build: platform_posix.cc and
-// platform_win32.cc. No other file of the program talks to the system.
+// What the program needs of the operating system, and nothing else. Twins
+// implement it, chosen by the build: platform_posix.cc with
+// platform_posix_native.cc on Linux and other POSIX systems, or with
+// platform_posix_web.cc in the browser, and platform_win32.cc on Windows.
+// No other file of the program talks to the system.
 #ifndef QUILNOTE_BASE_PLATFORM_H_
 #define QUILNOTE_BASE_PLATFORM_H_
 
@@ -144,7 +146,7 @@ class TConsoleDevice {
   TConsoleDevice& operator=(const TConsoleDevice&) = delete;
 
  private:
-  intptr_t handle_ = -1;
+  [[maybe_unused]] intptr_t handle_ = -1;  // only Windows has such a device
 };
 
 // How the program's own texts are shown on a terminal whose encoding is not
@@ -215,6 +217,11 @@ std::string InOutErrorMessage(TOsError error);
 
 // The number of CPUs this process may run on (its affinity mask), at least 1.
 unsigned UsableCpuCount();
+
+// How many worker threads parallel work may start: one per usable CPU, or
+// none where there are no threads (the browser), so the calling thread
+// does the work itself.
+unsigned WorkerThreadCount();
 
 }  // namespace quilnote
 

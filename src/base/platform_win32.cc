@@ -404,4 +404,6 @@ unsigned UsableCpuCount() {
   return 1;
 }
 
+unsigned WorkerThreadCount() { return UsableCpuCount(); }
+
 }  // namespace quilnote

@@ -41,7 +41,7 @@ bool HoldsSomethingElse(const TOutputFile& pdf_file) {
 
 // The checks after the scan, ending in at most one conversion.
 void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
-                     TLineSink& statistics) {
+                     TLineSink& statistics, TProgressSink* progress) {
   if (options.PdfFileName.empty()) {
     messages.WriteLine(msg::kNoPdfFile);
   } else if (options.TextFileName.empty()) {
@@ -61,21 +61,21 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
                                options.CompressionLetter, options.FontLetter,
                                options.PageNumberLetter, options.PaperCode,
                                options.HorizontalMargin, options.VerticalMargin,
-                               options.FontSize, statistics,
-                               &pdf_file) == TConversion::kSameFile) {
+                               options.FontSize, statistics, &pdf_file,
+                               progress) == TConversion::kSameFile) {
       messages.WriteLine(msg::kSameFile);
     }
   }
 }
 
 void Run(const std::vector<std::string>& program_arguments, TLineSink& messages,
-         TLineSink& statistics) {
+         TLineSink& statistics, TProgressSink* progress) {
   TCommandOptions options;
   const std::vector<std::string_view> arguments = NonEmptyArguments(program_arguments);
   const size_t count = arguments.size();
   if (count >= 1 && count <= kMaxArguments) {
     for (std::string_view argument : arguments) ScanArgument(argument, options, messages);
-    if (options.HelpFlag == 'n') CheckAndConvert(options, messages, statistics);
+    if (options.HelpFlag == 'n') CheckAndConvert(options, messages, statistics, progress);
   }
   if (count == 0 || count > kMaxArguments || options.HelpFlag == 'y') WriteUsage(messages);
 }
@@ -100,14 +100,14 @@ TConsoleText FailureReport(const Exception& error, const std::string& module_nam
   return report;
 }
 
-int RunFrontEnd(int argc, const char* const* argv) {
+int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress) {
   PrepareProcess();
   TConsole error_console(TStdStreamId::kError);
   try {
     try {
       const TConsoleDevice console_device;  // held until the run ends
       TConsole output_console(TStdStreamId::kOutput);
-      Run(ProgramArguments(argc, argv), error_console, output_console);
+      Run(ProgramArguments(argc, argv), error_console, output_console, progress);
       return 0;
     } catch (const std::bad_alloc&) {
       throw EOutOfMemory(kOutOfMemoryMessage);

@@ -7,13 +7,15 @@
 
 #include "base/console_text.h"
 #include "base/errors.h"
+#include "pdf/progress.h"
 
 namespace quilnote {
 
 // Runs the program with the process's arguments and returns the exit status:
 // 0 for every run that ends normally (a conversion, messages only, or the
-// usage text), 1 after the failure report.
-int RunFrontEnd(int argc, const char* const* argv);
+// usage text), 1 after the failure report. A conversion tells the pages it
+// writes to `progress`, when given.
+int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress = nullptr);
 
 // The failure report for `error`: "Exception <type> in module <module> at
 // <address>." CR LF, the message with a final "." added when missing, CR

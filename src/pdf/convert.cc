@@ -96,7 +96,7 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file) {
+                            TOutputFile* pdf_file, TProgressSink* progress) {
   const TPDFSettings settings =
       MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
                    horizontal_margin, vertical_margin, font_size);
@@ -119,20 +119,20 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it.
   TFileStream out(pdf_file->TakeForWriting());
-  WriteDocument(out, settings, text_lines, statistics);
+  WriteDocument(out, settings, text_lines, statistics, progress);
   out.Close();
   return TConversion::kWritten;
 }
 
 void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
-                   TLineSink& statistics) {
+                   TLineSink& statistics, TProgressSink* progress) {
   TPageList page_list;
   TPDFObjMemManager table(1000, 1000);
   TObjectWriter objects(table);
   const uint64_t catalog = objects.Reserve(2);  // with the page tree: numbered first, written last
   WriteStr(out, "%PDF-1.3\n");
   const uint64_t font = WriteFontObjects(out, table, settings.BaseFontName);
-  WritePages(out, table, settings, font, text_lines, page_list, statistics);
+  WritePages(out, table, settings, font, text_lines, page_list, statistics, progress);
   WriteCatalogAndPageTree(out, objects, catalog, page_list);
 
   const uint64_t xref_entry = table.Count();

@@ -9,6 +9,7 @@
 #include "base/output_file.h"
 #include "base/output_stream.h"
 #include "pdf/pdf_settings.h"
+#include "pdf/progress.h"
 #include "text/line_list.h"
 
 namespace quilnote {
@@ -31,20 +32,23 @@ enum class TConversion {
 // The PDF file is `pdf_file` when given, opened already; otherwise it is
 // opened here by name. The text is read whole before the PDF file is cut,
 // so an existing PDF keeps every byte when the text cannot be opened or
-// read; once writing has begun, a failure leaves what was written.
+// read; once writing has begun, a failure leaves what was written. Pages
+// written are told to `progress`, when given.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file = nullptr);
+                            TOutputFile* pdf_file = nullptr,
+                            TProgressSink* progress = nullptr);
 
 // Writes the whole document for the lines of `text_lines` to `out`: header,
 // font, pages, catalog, page tree, cross-reference section and trailer,
-// writing the statistics lines to `statistics`.
+// writing the statistics lines to `statistics` and telling pages written to
+// `progress`, when given.
 void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
-                   TLineSink& statistics);
+                   TLineSink& statistics, TProgressSink* progress = nullptr);
 
 }  // namespace quilnote
 

@@ -40,6 +40,12 @@ struct TPageWriter {
   const TPDFSettings& settings;
   uint64_t font_object;
   TPageList& page_list;
+  TProgressSink* progress;
+  uint64_t total_pages;
+
+  void TellPagesWritten() const {
+    if (progress != nullptr) progress->PagesWritten(page_list.Count(), total_pages);
+  }
 
   void WritePlainPages(const TWrappedLines& lines, TPagination pagination) {
     TWrappedReader reader = lines.ReaderAt(0);
@@ -52,6 +58,7 @@ struct TPageWriter {
                               TPageLines{reader, count}, settings.PageNumberReserve,
                               static_cast<int64_t>(page + 1));
       }));
+      TellPagesWritten();
       left -= count;
     }
   }
@@ -67,6 +74,7 @@ struct TPageWriter {
     }
     CopyToStream(out, run.bytes.view());
     if (run.error) std::rethrow_exception(run.error);
+    TellPagesWritten();
     producer.Recycle(std::move(run));
   }
 
@@ -75,7 +83,7 @@ struct TPageWriter {
     // A document of one run is made on this thread: starting workers would
     // cost more than its pages.
     const bool one_run = pagination.pages <= pages_per_run;
-    const unsigned workers = one_run ? 0 : UsableCpuCount();
+    const unsigned workers = one_run ? 0 : WorkerThreadCount();
     const TPageSetup setup{settings, pagination, lines.Count(), table.Count() + 1, font_object};
     TPageProducer producer(setup, workers, kRunsInFlightPerWorker * std::max(workers, 1u));
     TWrappedReader reader = lines.ReaderAt(0);
@@ -94,7 +102,7 @@ struct TPageWriter {
 
 void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
                 uint64_t font_object, const TLineList& text_lines, TPageList& page_list,
-                TLineSink& statistics) {
+                TLineSink& statistics, TProgressSink* progress) {
   // Where pages start is known before the lines are counted: the page
   // length does not depend on the count, except that one page takes all
   // lines when they all fit. So the count can remember where runs of
@@ -115,7 +123,8 @@ void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings
       TConsoleText(FormatUInt(pagination.lines_per_page)).Program(msg::kLinesPerPage));
   statistics.WriteLine(TConsoleText(FormatUInt(pagination.pages)).Program(msg::kPages));
 
-  TPageWriter writer{out, table, settings, font_object, page_list};
+  TPageWriter writer{out, table, settings, font_object, page_list, progress, pagination.pages};
+  writer.TellPagesWritten();
   if (!compressed) {
     writer.WritePlainPages(lines, pagination);
   } else {

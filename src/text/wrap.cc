@@ -107,7 +107,7 @@ TWrappedReader TWrappedLines::ReaderAt(uint64_t index) const {
   uint64_t at = 0;
   if (checkpoint_stride_ != 0 && !checkpoints_.empty()) {
     uint64_t slot = std::min<uint64_t>(index / checkpoint_stride_, checkpoints_.size() - 1);
-    reader = reader.AtMark(checkpoints_[slot]);
+    reader = reader.AtMark(checkpoints_[static_cast<size_t>(slot)]);
     at = slot * checkpoint_stride_;
   }
   std::string_view line;
