@@ -1,0 +1,33 @@
+# Puts the page together as one file: index.html with its style sheet, its
+# script and the worker's source (the converter module, then worker.js)
+# written into it where its markers stand.
+#   cmake -D SOURCE_DIR=<web> -D MODULE=<quilnote_web.js> -D OUTPUT=<index.html> -P assemble_page.cmake
+file(READ ${SOURCE_DIR}/index.html page)
+file(READ ${SOURCE_DIR}/page.css style)
+file(READ ${SOURCE_DIR}/page.js script)
+file(READ ${MODULE} module)
+file(READ ${SOURCE_DIR}/worker.js worker)
+
+# The contents of a script or style element end at the first "</script" or
+# "</style", and "<!--" changes how the rest is read: none may hold them.
+foreach(part style script module worker)
+  string(TOLOWER "${${part}}" lowered)
+  if(lowered MATCHES "</script|</style|<!--")
+    message(FATAL_ERROR "${part} holds \"${CMAKE_MATCH_0}\", which would end its element early")
+  endif()
+endforeach()
+
+foreach(marker "<!-- style -->" "<!-- script -->" "<!-- worker -->")
+  string(FIND "${page}" "${marker}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "index.html has no ${marker}")
+  endif()
+endforeach()
+string(REPLACE "<!-- style -->" "<style>\n${style}</style>" page "${page}")
+# A script of an unknown type is not run: the page hands its text to the
+# worker as a Blob.
+string(REPLACE "<!-- worker -->"
+       "<script type=\"text/plain\" id=\"worker-source\">\n${module}\n${worker}</script>"
+       page "${page}")
+string(REPLACE "<!-- script -->" "<script>\n${script}</script>" page "${page}")
+file(WRITE ${OUTPUT} "${page}")

@@ -1,0 +1,51 @@
+// The page's worker: one conversion in a fresh converter module, whose
+// main is the command's own front end. It follows the module's loader,
+// createQuilnote, in the same script. The page sends
+//   { file: <File>, args: [<options>..., "in.txt", "out.pdf"] }
+// and receives { type: "pages", written, total } while pages are written,
+// then { type: "done", status, stdout, stderr, pdf } (bytes; pdf null when
+// none was written) or { type: "failed", message } when the module itself
+// broke down.
+'use strict';
+
+// Progress is posted at most this often (milliseconds), besides the first
+// and the last count.
+const PROGRESS_INTERVAL = 100;
+
+self.onmessage = async (event) => {
+  const { file, args } = event.data;
+  try {
+    const stdout = [];
+    const stderr = [];
+    let lastTold = 0;
+    const module = await createQuilnote({
+      thisProgram: 'quilnote',
+      // Standard output and standard error as bytes: the command's
+      // Shift-JIS and CR LF, decoded by the page.
+      preRun: [(m) => m.FS.init(null, (byte) => stdout.push(byte & 255),
+                                (byte) => stderr.push(byte & 255))],
+      print: () => {},
+      printErr: () => {},
+      onPagesWritten: (written, total) => {
+        const now = performance.now();
+        if (written === 0 || written === total || now - lastTold >= PROGRESS_INTERVAL) {
+          lastTold = now;
+          self.postMessage({ type: 'pages', written, total });
+        }
+      },
+    });
+    module.FS.writeFile('/in.txt', new Uint8Array(await file.arrayBuffer()));
+    const status = module.callMain(args);
+    const pdf = status === 0 && module.FS.analyzePath('/out.pdf').exists
+      ? module.FS.readFile('/out.pdf') : null;
+    self.postMessage({
+      type: 'done',
+      status,
+      stdout: Uint8Array.from(stdout),
+      stderr: Uint8Array.from(stderr),
+      pdf,
+    }, pdf ? [pdf.buffer] : []);
+  } catch (error) {
+    self.postMessage({ type: 'failed', message: String((error && error.message) || error) });
+  }
+};
