@@ -60,7 +60,7 @@ void TObjectWriter::Close(TOutputStream& out) {
 
 void TObjectWriter::Adopt(TPDFObjMemManager& table, uint64_t position) const {
   if (table.Count() + 1 != first_) throw std::logic_error("a run adopted out of its place");
-  for (uint64_t i = 0; i < starts_.size(); ++i) {
+  for (size_t i = 0; i < starts_.size(); ++i) {
     table.RecordOffset(table.Count(), position + starts_[i]);
     if (i < closed_) CountObject(table);
   }
