@@ -109,6 +109,7 @@
 
   // Ends a run: what the command printed, and the PDF when it wrote one.
   function finish(result, fileName) {
+    statusLine.dataset.exitStatus = String(result.status);
     statistics.textContent = shiftJis.decode(result.stdout).replace(/\r/g, '');
     messages.textContent = shiftJis.decode(result.stderr).replace(/\r/g, '');
     if (result.status === 0 && result.pdf) {
@@ -134,6 +135,7 @@
     statistics.textContent = '';
     messages.textContent = '';
     statusLine.textContent = '変換中… (converting)';
+    delete statusLine.dataset.exitStatus;
     showProgress(0, 0);
     const showBar = setTimeout(() => { progressArea.hidden = false; }, PROGRESS_DELAY);
 
@@ -149,6 +151,7 @@
     const breakDown = (message) => {
       messages.textContent = `変換が中断されました (the conversion broke down): ${message}`;
       statusLine.textContent = '変換に失敗しました (the conversion failed)';
+      statusLine.dataset.exitStatus = 'none';
       end();
     };
     worker.onmessage = (event) => {
