@@ -22,14 +22,15 @@ inline std::string CheckXref(std::string_view pdf) {
   if (pdf.size() < 5 || pdf.substr(pdf.size() - 5) != "%%EOF") return "no %%EOF at the end";
   size_t sx = pdf.rfind("startxref\n");
   if (sx == std::string_view::npos) return "no startxref";
-  size_t xref = std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10);
+  size_t xref = static_cast<size_t>(
+      std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10));
   if (xref >= pdf.size() || pdf.substr(xref, 5) != "xref\n") return "startxref does not point at xref";
   size_t p = xref + 5;
   size_t eol = pdf.find('\n', p);
   if (eol == std::string_view::npos) return "no subsection line";
   std::string subsection(pdf.substr(p, eol - p));
   if (subsection.rfind("0 ", 0) != 0) return "subsection does not start at 0: " + subsection;
-  size_t count = std::strtoull(subsection.c_str() + 2, nullptr, 10);
+  size_t count = static_cast<size_t>(std::strtoull(subsection.c_str() + 2, nullptr, 10));
   p = eol + 1;
   if (pdf.substr(p, 20) != "0000000000 65535 f \n") return "bad free entry";
   for (size_t n = 1; n < count; ++n) {
@@ -37,7 +38,8 @@ inline std::string CheckXref(std::string_view pdf) {
     if (entry.size() != 20 || entry.substr(10) != " 00000 n \n") {
       return "bad entry for object " + std::to_string(n);
     }
-    size_t offset = std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10);
+    size_t offset = static_cast<size_t>(
+        std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10));
     std::string head = std::to_string(n) + " 0 obj\n";
     if (offset >= pdf.size() || pdf.substr(offset, head.size()) != head) {
       return "entry of object " + std::to_string(n) + " points at offset " +

@@ -131,13 +131,13 @@ TEST(WrapLinesTest, AgreesWithPlainModelOnGeneratedText) {
     TLineList reassigned;
     reassigned.AssignText(wrapped.JoinText());
     ASSERT_EQ(reassigned.Count(), pieces.size());
-    for (uint64_t i = 0; i < pieces.size(); ++i) ASSERT_EQ(reassigned.Line(i), pieces[i]);
+    for (size_t i = 0; i < pieces.size(); ++i) ASSERT_EQ(reassigned.Line(i), pieces[i]);
 
     // A reader started at any line, from a remembered position or not,
     // reads on exactly as one from the start.
-    const uint64_t from = pieces.empty() ? 0 : random() % (pieces.size() + 1);
+    const size_t from = pieces.empty() ? 0 : static_cast<size_t>(random() % (pieces.size() + 1));
     TWrappedReader reader = wrapped.ReaderAt(from);
-    for (uint64_t i = from; i < pieces.size(); ++i) {
+    for (size_t i = from; i < pieces.size(); ++i) {
       std::string_view line;
       ASSERT_TRUE(reader.Next(&line));
       ASSERT_EQ(line, pieces[i]) << "from " << from << " stride " << stride;
