@@ -16,9 +16,12 @@ export async function connectBrowser() {
   return puppeteer.connect({ browserWSEndpoint, protocolTimeout: RUN_TIMEOUT });
 }
 
-export async function openPage(browser, url) {
+// Opens the page in a new tab; `onRequest`, when given, sees every request
+// the tab makes, the page's own included.
+export async function openPage(browser, url, onRequest) {
   const page = await browser.newPage();
   page.setDefaultTimeout(RUN_TIMEOUT);
+  if (onRequest) page.on('request', onRequest);
   await page.goto(url, { waitUntil: 'load' });
   return page;
 }
