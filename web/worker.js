@@ -34,7 +34,12 @@ self.onmessage = async (event) => {
         }
       },
     });
-    module.FS.writeFile('/in.txt', new Uint8Array(await file.arrayBuffer()));
+    // The text is read from the File as the program reads it; the names
+    // are the ones the command line gives.
+    module.FS.mkdir('/text');
+    module.FS.mount(module.FS.filesystems.WORKERFS, { blobs: [{ name: 'in.txt', data: file }] },
+      '/text');
+    module.FS.symlink('/text/in.txt', '/in.txt');
     const status = module.callMain(args);
     const pdf = status === 0 && module.FS.analyzePath('/out.pdf').exists
       ? module.FS.readFile('/out.pdf') : null;

@@ -1,5 +1,7 @@
 #include "text/text_file.h"
 
+#include <cstdint>
+#include <new>
 #include <optional>
 
 #include "base/errors.h"
@@ -15,6 +17,9 @@ constexpr size_t kFirstReadSize = 1 << 20;
 
 TByteBlock ReadWholeFile(TFile& file) {
   const std::optional<uint64_t> size = file.RegularFileSize();
+  // More than the address space can hold (a 32-bit build, the browser's):
+  // out of memory before filling it, not after.
+  if (size && *size >= SIZE_MAX) throw std::bad_alloc();
   const size_t expected = size && *size > 0 && *size < SIZE_MAX ? static_cast<size_t>(*size) : 0;
   TByteBlock block;
   // One byte more than the size claims, so that the end of the file shows as

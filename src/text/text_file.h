@@ -12,7 +12,9 @@ namespace quilnote {
 
 // Reads all bytes of the open `file` from where it stands to its end,
 // whatever its size claims (pipes report none, /proc files 0).
-// Raises EReadError "Stream read error" when reading fails.
+// Raises EReadError "Stream read error" when reading fails, and
+// std::bad_alloc when the bytes do not fit in memory, at once for a file
+// larger than the address space.
 TByteBlock ReadWholeFile(TFile& file);
 
 // Reads all bytes of the file `name`. Other processes may read the file

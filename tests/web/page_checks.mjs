@@ -1,10 +1,12 @@
 // The page's own checks, beside the byte comparisons of page_run.mjs:
-//   node page_checks.mjs <page URL> <native program> <folder of texts> [--large big.txt]
+//   node page_checks.mjs <page URL> <native program> <folder of texts>
 // the controls and their defaults, a failure report without a download, a
-// UTF-8 text, the download's name, keyboard use, axe-core's findings, the
-// requests the page makes, and with --large a large text: progress advances
-// and the page answers while the worker runs. Exits non-zero on the first
-// check that fails.
+// UTF-8 text, the download's name, keyboard use, axe-core's findings, a
+// large text (progress advances and the page answers while the worker
+// runs), a text too large for the module, and the requests the page makes.
+// The folder holds sample.txt, generated.txt (Shift-JIS), utf8.txt,
+// large.txt (some 100 MB) and huge.txt (over 4 GB, sparse). Exits non-zero
+// on the first check that fails.
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -12,8 +14,7 @@ import { join, resolve } from 'node:path';
 import { AxePuppeteer } from '@axe-core/puppeteer';
 import { chooseFile, connectBrowser, convert, downloadPdf, openPage, setControls } from './page_driver.mjs';
 
-const [pageUrl, native, texts, ...rest] = process.argv.slice(2);
-const large = rest[0] === '--large' ? rest[1] : null;
+const [pageUrl, native, texts] = process.argv.slice(2);
 const shiftJis = new TextDecoder('shift_jis');
 
 function check(condition, what) {
@@ -170,7 +171,8 @@ async function checkAxe(page, when) {
 
 // While a large text converts: the bar shows, advances, and the page
 // answers; the PDF is the command's.
-async function checkLargeText(browser, page, text) {
+async function checkLargeText(browser, page) {
+  const text = join(texts, 'large.txt');
   await chooseFile(page, text);
   await setControls(page, { compression: 'f' });
   await page.click('#convert');
@@ -206,6 +208,18 @@ async function checkLargeText(browser, page, text) {
     `slowest answer ${slowest.toFixed(0)} ms, PDF identical (${pdf.bytes.length} bytes)`);
 }
 
+// More than the module can ever hold: the command's out-of-memory report,
+// from a module that keeps running, and nothing to save.
+async function checkTooLarge(page) {
+  await chooseFile(page, join(texts, 'huge.txt'));
+  const shown = await convert(page);
+  const form = /^Exception EOutOfMemory in module quilnote at [0-9A-F]{16}\.\nOut of memory\.\n\n$/;
+  check(shown.exitStatus === 1 && form.test(shown.messages),
+    `the out-of-memory report, not ${JSON.stringify(shown.messages)}`);
+  check(shown.href === null, 'no download after running out of memory');
+  console.log('   a text over 4 GB: the command\'s out-of-memory report, no download');
+}
+
 const browser = await connectBrowser();
 const requests = [];
 try {
@@ -218,7 +232,8 @@ try {
   await checkDownloadName(browser, page);
   await checkKeyboard(page);
   await checkAxe(page, 'with a PDF to save');
-  if (large) await checkLargeText(browser, page, large);
+  await checkLargeText(browser, page);
+  await checkTooLarge(page);
   await page.close();
 } finally {
   await browser.disconnect();
