@@ -1,12 +1,12 @@
 // The page's own checks, beside the byte comparisons of page_run.mjs:
-//   node page_checks.mjs <page URL> <native program> <folder of texts>
+//   node page_checks.mjs <page URL> <native program> <texts> <large texts>
 // the controls and their defaults, a failure report without a download, a
 // UTF-8 text, the download's name, keyboard use, axe-core's findings, a
 // large text (progress advances and the page answers while the worker
 // runs), a text too large for the module, and the requests the page makes.
-// The folder holds sample.txt, generated.txt (Shift-JIS), utf8.txt,
-// large.txt (some 100 MB) and huge.txt (over 4 GB, sparse). Exits non-zero
-// on the first check that fails.
+// <texts> holds sample.txt, generated.txt (Shift-JIS) and utf8.txt, <large
+// texts> large.txt (some 100 MB) and huge.txt (over 4 GB, sparse). Exits
+// non-zero on the first check that fails.
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -14,7 +14,7 @@ import { join, resolve } from 'node:path';
 import { AxePuppeteer } from '@axe-core/puppeteer';
 import { chooseFile, connectBrowser, convert, downloadPdf, openPage, setControls } from './page_driver.mjs';
 
-const [pageUrl, native, texts] = process.argv.slice(2);
+const [pageUrl, native, texts, largeTexts] = process.argv.slice(2);
 const shiftJis = new TextDecoder('shift_jis');
 
 function check(condition, what) {
@@ -172,7 +172,7 @@ async function checkAxe(page, when) {
 // While a large text converts: the bar shows, advances, and the page
 // answers; the PDF is the command's.
 async function checkLargeText(browser, page) {
-  const text = join(texts, 'large.txt');
+  const text = join(largeTexts, 'large.txt');
   await chooseFile(page, text);
   await setControls(page, { compression: 'f' });
   await page.click('#convert');
@@ -211,7 +211,7 @@ async function checkLargeText(browser, page) {
 // More than the module can ever hold: the command's out-of-memory report,
 // from a module that keeps running, and nothing to save.
 async function checkTooLarge(page) {
-  await chooseFile(page, join(texts, 'huge.txt'));
+  await chooseFile(page, join(largeTexts, 'huge.txt'));
   const shown = await convert(page);
   const form = /^Exception EOutOfMemory in module quilnote at [0-9A-F]{16}\.\nOut of memory\.\n\n$/;
   check(shown.exitStatus === 1 && form.test(shown.messages),
