@@ -199,6 +199,8 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
   return arguments;
 }
 
+std::string OptionText(std::string_view argument) { return std::string(argument); }
+
 bool TextFileExists(const std::string& name) {
   struct stat info;
   return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
@@ -255,6 +257,8 @@ std::string FullPath(const std::string& path) {
   if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
   return normal;
 }
+
+std::string ReportForConsole(std::string_view report) { return std::string(report); }
 
 std::string SystemErrorText(TOsError error) {
   std::string text = std::strerror(error);

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "base/messages.h"
+#include "base/platform.h"
 
 namespace quilnote {
 
@@ -93,7 +94,9 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text) {
 void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink& messages) {
   if (argument.find('-') != std::string_view::npos) {
     // Every prefix is tested on its own; all that match apply, in order.
-    const std::string upper = UpperCase(argument);
+    // A hyphen is a hyphen in every form the argument may take, so the
+    // test above holds for the option's own text too.
+    const std::string upper = UpperCase(OptionText(argument));
     for (const TPaperOption& paper : kPaperOptions) {
       if (StartsWith(upper, paper.prefix)) options.PaperCode = std::string(paper.code);
     }
