@@ -1,12 +1,13 @@
 // The Windows platform layer: share modes, names outside every code page
 // and beside their look-alikes, long paths, the system's error codes, the
 // failure report's code page.
+#include "base/output_file.h"
 #include "base/platform.h"
-#include "text/text_file.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -47,6 +48,19 @@ void RemoveTree(const std::wstring& folder) {
   ::RemoveDirectoryW(verbatim.c_str());
 }
 
+// Up to the first `n` bytes of the file `name`, opened as the text file
+// is; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
+  try {
+    TFile file = TFile::OpenForReading(name);
+    std::string start(n, '\0');
+    start.resize(file.Read(start.data(), n));
+    return start;
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+}
+
 std::wstring CurrentFolder() {
   wchar_t buffer[MAX_PATH];
   const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, buffer);
@@ -76,7 +90,9 @@ class WindowsTest : public testing::Test {
 
   // Creates `name` holding `bytes`.
   static void Make(const std::string& name, const std::string& bytes) {
-    TFile file = TFile::CreateForWriting(name);
+    TOsError error = 0;
+    TFile file = TFile::Open(name, TFile::TOpenMode::kWriteTruncateCreate, &error);
+    ASSERT_TRUE(file.IsOpen()) << name << ": " << error;
     file.WriteAll(bytes.data(), bytes.size());
     file.Close();
   }
@@ -139,13 +155,13 @@ TEST_F(WindowsTest, OutputFileHeldElsewhereIsNotCreated) {
   Make("out.pdf", "old");
   HANDLE reader = Hold("out.pdf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_THROW(TFile::CreateForWriting("out.pdf"), EFCreateError);
+  EXPECT_THROW(TOutputFile::Open("out.pdf"), EFCreateError);
   ::CloseHandle(reader);
   EXPECT_EQ(ReadFileStart("out.pdf", 8), "old");
 }
 
 TEST_F(WindowsTest, OutputFileIsHeldExclusivelyWhileWritten) {
-  TFile file = TFile::CreateForWriting("out.pdf");
+  TFile file = TOutputFile::Open("out.pdf").TakeForWriting();
   EXPECT_EQ(Hold("out.pdf", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadFileStart("out.pdf", 8), std::nullopt);
@@ -162,8 +178,8 @@ TEST_F(WindowsTest, NamesWithTrailByte5CStayWhole) {
   EXPECT_TRUE(TextFileExists(name));
   EXPECT_FALSE(TextFileExists(kHyou));
   EXPECT_FALSE(TextFileExists(kHyou + "\\" + kSofuto));
-  EXPECT_EQ(RegularFileSize(name), 3u);
-  EXPECT_EQ(RegularFileSize(kHyou), std::nullopt);
+  EXPECT_EQ(EntryKindOf(name), TEntryKind::kRegular);
+  EXPECT_EQ(EntryKindOf(kHyou), TEntryKind::kOther);
   const std::string dotted = kHyou + "\\..\\" + kHyou + "\\.\\" + kSofuto + ".txt";
   EXPECT_EQ(ReadFileStart(dotted, 8), "abc");
   EXPECT_TRUE(SameExistingFile(name, dotted));
@@ -198,7 +214,7 @@ TEST_F(WindowsTest, EveryNameReachesItsOwnFileNeverALookAlike) {
     Make(c.name, c.name);
     EXPECT_NE(::GetFileAttributesW(Wide(c.name).c_str()), INVALID_FILE_ATTRIBUTES) << c.name;
     EXPECT_TRUE(TextFileExists(c.name)) << c.name;
-    EXPECT_EQ(RegularFileSize(c.name), c.name.size()) << c.name;
+    EXPECT_EQ(EntryKindOf(c.name), TEntryKind::kRegular) << c.name;
     EXPECT_EQ(ReadFileStart(c.name, 64), c.name);
     if (::GetACP() == 932 && !c.shown_in_932.empty()) {
       EXPECT_EQ(FullPath(c.name), folder_ + "\\" + c.shown_in_932);
@@ -217,7 +233,9 @@ TEST_F(WindowsTest, NameWithALoneSurrogateReachesItsFileOrFails) {
   const std::string name = "\xED\xA1\x82.txt";  // U+D842 alone, as WTF-8
   const std::wstring wide = std::wstring(1, wchar_t{0xD842}) + L".txt";
   try {
-    Make(name, "abc");
+    TFile file = TOutputFile::Open(name).TakeForWriting();
+    file.WriteAll("abc", 3);
+    file.Close();
   } catch (const EFCreateError& e) {
     EXPECT_NE(std::string(e.what()).find("\\?.txt\". "), std::string::npos) << e.what();
     EXPECT_FALSE(TextFileExists(name));
@@ -245,13 +263,13 @@ TEST_F(WindowsTest, LongPathsAreReached) {
   for (const std::string& name : names) {
     Make(name, "abc");
     EXPECT_TRUE(TextFileExists(name)) << name.size();
-    EXPECT_EQ(RegularFileSize(name), 3u) << name.size();
+    EXPECT_EQ(EntryKindOf(name), TEntryKind::kRegular) << name.size();
     EXPECT_EQ(ReadFileStart(name, 8), "abc") << name.size();
     EXPECT_TRUE(SameExistingFile(name, folder_ + "\\" + name)) << name.size();
   }
   const std::string missing = deep + "missing\\out.pdf";
   try {
-    TFile::CreateForWriting(missing);
+    TOutputFile::Open(missing);
     ADD_FAILURE() << "created a file in a missing folder";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder_ + "\\" + missing +

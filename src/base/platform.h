@@ -47,13 +47,48 @@ class TFile {
   // Raises EFOpenError "Cannot open file "<full path>". <reason>".
   static TFile OpenForReading(const std::string& name);
 
-  // Creates `name`, or truncates it when it exists, for writing; held
-  // without sharing where the platform has share modes (on POSIX nothing
-  // more than a truncating open: an existing file is never refused).
-  // Raises EFCreateError "Cannot create file "<full path>". <reason>".
-  static TFile CreateForWriting(const std::string& name);
+  // How Open treats an existing file and a missing one.
+  enum class TOpenMode {
+    kReadWriteCreate,      // read and write; made when missing, never truncated
+    kReadOnly,             // an existing file, read only
+    kWriteOnly,            // an existing file, written, not truncated
+    kWriteTruncateCreate,  // written; made when missing, truncated when not
+  };
+
+  // Opens `name` for the PDF file: held without sharing where the platform
+  // has share modes. Never raises: a closed TFile and the system's error
+  // code in `*error` when the file cannot be opened.
+  static TFile Open(const std::string& name, TOpenMode mode, TOsError* error);
 
   bool IsOpen() const { return handle_ != kNoHandle; }
+
+  // True for a regular file on a disk: not a pipe, a device, a socket or a
+  // console. Only regular files are looked into, compared and truncated.
+  bool IsRegular() const;
+
+  // Where two open files are one file, they have the same identity.
+  struct TIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const TIdentity&) const = default;
+  };
+  // The identity of the open file; nothing when the system does not tell.
+  std::optional<TIdentity> Identity() const;
+
+  // Asks for the file alone, for as long as it stays open, without waiting.
+  // Where the platform holds files by share modes, Open has done that and
+  // this reports kHeld.
+  enum class TLockResult { kHeld, kHeldElsewhere, kNoLocks };
+  TLockResult TryLockAlone();
+
+  // Reads up to `n` bytes at `offset` into `buffer`; returns how many, fewer
+  // only at the end of the file. The position for Read and WriteAll may
+  // move. Raises EReadError "Stream read error".
+  size_t ReadAt(uint64_t offset, char* buffer, size_t n);
+
+  // Cuts the file to nothing and goes back to its start. Raises
+  // EWriteError "Stream write error" when the system refuses.
+  void TruncateToStart();
 
   // The size of a regular file; nothing for pipes, devices and sockets.
   // Some regular files (under /proc) claim a size that is not theirs, so
@@ -157,15 +192,18 @@ std::string OptionText(std::string_view argument);
 // links are followed: a dangling one, or one to a directory, is not found.
 bool TextFileExists(const std::string& name);
 
-// The size of the regular file `name` (symbolic links followed); nothing
-// when there is no such entry or it is not a regular file (a directory, a
-// device, a FIFO).
-std::optional<uint64_t> RegularFileSize(const std::string& name);
-
 // Makes room in `block` for reading a file of `size` bytes whole, in a way
 // that the system can fill quickly (on Linux, memory that may be backed by
 // large pages, so reading does not fault it in page by page).
 void ReserveFileBlock(TByteBlock& block, size_t size);
+
+// What a name reaches, symbolic links followed.
+enum class TEntryKind { kMissing, kRegular, kOther };
+TEntryKind EntryKindOf(const std::string& name);
+
+// True for the error codes of a file that exists but may not be opened in
+// the way asked for (permissions, a read-only medium).
+bool IsPermissionError(TOsError error);
 
 // True when both names reach the same existing file (hard links, symbolic
 // links and other spellings count).

@@ -13,6 +13,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
@@ -52,14 +53,66 @@ TFile TFile::OpenForReading(const std::string& name) {
   return TFile(fd);
 }
 
-TFile TFile::CreateForWriting(const std::string& name) {
-  int fd = OpenRetrying(name, O_WRONLY | O_CREAT | O_TRUNC);
+TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
+  int flags = 0;
+  switch (mode) {
+    case TOpenMode::kReadWriteCreate: flags = O_RDWR | O_CREAT; break;
+    case TOpenMode::kReadOnly: flags = O_RDONLY; break;
+    case TOpenMode::kWriteOnly: flags = O_WRONLY; break;
+    case TOpenMode::kWriteTruncateCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+  }
+  const int fd = OpenRetrying(name, flags);
   if (fd < 0) {
-    int error = errno;
-    throw EFCreateError(
-        FileErrorText("Cannot create file", FullPath(name), SystemErrorText(error)));
+    *error = errno;
+    return TFile();
   }
   return TFile(fd);
+}
+
+bool TFile::IsRegular() const {
+  struct stat info;
+  return ::fstat(Fd(handle_), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<TFile::TIdentity> TFile::Identity() const {
+  struct stat info;
+  if (::fstat(Fd(handle_), &info) != 0) return std::nullopt;
+  return TIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
+TFile::TLockResult TFile::TryLockAlone() {
+  // flock, not fcntl locks: they belong to this open file, not to the
+  // process, so nothing else the process opens or closes can drop them.
+  for (;;) {
+    if (::flock(Fd(handle_), LOCK_EX | LOCK_NB) == 0) return TLockResult::kHeld;
+    if (errno == EINTR) continue;
+    // File systems without locks (ENOLCK, EOPNOTSUPP, EINVAL) are written
+    // unlocked, as they always were.
+    return errno == EWOULDBLOCK ? TLockResult::kHeldElsewhere : TLockResult::kNoLocks;
+  }
+}
+
+size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
+  size_t got = 0;
+  while (got < n) {
+    const ssize_t more = ::pread(Fd(handle_), buffer + got, n - got,
+                                 static_cast<off_t>(offset + got));
+    if (more < 0 && errno == EINTR) continue;
+    if (more < 0) throw EReadError("Stream read error");
+    if (more == 0) break;
+    got += static_cast<size_t>(more);
+  }
+  return got;
+}
+
+void TFile::TruncateToStart() {
+  int result;
+  do {
+    result = ::ftruncate(Fd(handle_), 0);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0 || ::lseek(Fd(handle_), 0, SEEK_SET) != 0) {
+    throw EWriteError(kWriteErrorMessage);
+  }
 }
 
 std::optional<uint64_t> TFile::RegularFileSize() const {
@@ -206,12 +259,14 @@ bool TextFileExists(const std::string& name) {
   return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::optional<uint64_t> RegularFileSize(const std::string& name) {
+TEntryKind EntryKindOf(const std::string& name) {
   struct stat info;
-  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-    return std::nullopt;
-  }
-  return static_cast<uint64_t>(info.st_size);
+  if (::stat(name.c_str(), &info) != 0) return TEntryKind::kMissing;
+  return S_ISREG(info.st_mode) ? TEntryKind::kRegular : TEntryKind::kOther;
+}
+
+bool IsPermissionError(TOsError error) {
+  return error == EACCES || error == EPERM || error == EROFS;
 }
 
 void ReserveFileBlock(TByteBlock& block, size_t size) {

@@ -84,17 +84,60 @@ TFile TFile::OpenForReading(const std::string& name) {
   return TFile(FromHandle(handle));
 }
 
-TFile TFile::CreateForWriting(const std::string& name) {
-  // Held exclusively while it is written: no other process reads a PDF
-  // file that is only half there.
-  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
+  // Held without sharing while it is open: no other process reads a PDF
+  // file that is only half there, and a second run cannot write it too.
+  DWORD access = GENERIC_READ | GENERIC_WRITE;
+  DWORD disposition = OPEN_ALWAYS;
+  switch (mode) {
+    case TOpenMode::kReadWriteCreate: break;
+    case TOpenMode::kReadOnly: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
+    case TOpenMode::kWriteOnly: access = GENERIC_WRITE; disposition = OPEN_EXISTING; break;
+    case TOpenMode::kWriteTruncateCreate: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+  }
+  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), access, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    const TOsError error = LastError();
-    throw EFCreateError(
-        FileErrorText("Cannot create file", FullPath(name), SystemErrorText(error)));
+    *error = LastError();
+    return TFile();
   }
   return TFile(FromHandle(handle));
+}
+
+bool TFile::IsRegular() const { return ::GetFileType(Handle(handle_)) == FILE_TYPE_DISK; }
+
+std::optional<TFile::TIdentity> TFile::Identity() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(Handle(handle_), &info) == 0) return std::nullopt;
+  return TIdentity{info.dwVolumeSerialNumber,
+                   (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The share mode of Open already keeps every other process out.
+TFile::TLockResult TFile::TryLockAlone() { return TLockResult::kHeld; }
+
+size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) == 0) {
+    throw EReadError("Stream read error");
+  }
+  size_t got = 0;
+  while (got < n) {
+    const size_t more = Read(buffer + got, n - got);
+    if (more == 0) break;
+    got += more;
+  }
+  return got;
+}
+
+void TFile::TruncateToStart() {
+  LARGE_INTEGER start;
+  start.QuadPart = 0;
+  if (::SetFilePointerEx(Handle(handle_), start, nullptr, FILE_BEGIN) == 0 ||
+      ::SetEndOfFile(Handle(handle_)) == 0) {
+    throw EWriteError(kWriteErrorMessage);
+  }
 }
 
 std::optional<uint64_t> TFile::RegularFileSize() const {
@@ -250,14 +293,22 @@ bool TextFileExists(const std::string& name) {
   return QueryFile(name, &info, &type) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<uint64_t> RegularFileSize(const std::string& name) {
+TEntryKind EntryKindOf(const std::string& name) {
   BY_HANDLE_FILE_INFORMATION info;
   DWORD type;
-  if (!QueryFile(name, &info, &type) || type != FILE_TYPE_DISK ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
-    return std::nullopt;
+  if (!QueryFile(name, &info, &type)) {
+    // Devices such as NUL open, but say nothing of themselves.
+    return ::GetFileAttributesW(win32::SystemName(name).c_str()) == INVALID_FILE_ATTRIBUTES
+               ? TEntryKind::kMissing
+               : TEntryKind::kOther;
   }
-  return (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  const bool regular = type == FILE_TYPE_DISK &&
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  return regular ? TEntryKind::kRegular : TEntryKind::kOther;
+}
+
+bool IsPermissionError(TOsError error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
 
 void ReserveFileBlock(TByteBlock& block, size_t size) { block.Reserve(size); }

@@ -9,10 +9,10 @@
 
 #include "base/console.h"
 #include "base/messages.h"
+#include "base/output_file.h"
 #include "base/platform.h"
 #include "cli/command_line.h"
 #include "pdf/convert.h"
-#include "text/text_file.h"
 
 namespace quilnote {
 
@@ -31,20 +31,12 @@ void WriteUsage(TLineSink& console) {
   }
 }
 
-// The number of bytes at the start of an existing PDF file that are read
-// to tell whether it is a PDF.
-constexpr size_t kPdfSignatureWindow = 1024;
-
-// True when `name` is a file holding something other than a PDF: a regular
-// file, not empty, without "%PDF-" wholly within its first 1,024 bytes. A
-// file that cannot be read to check is not taken for one: creating it
-// reports what must be reported. Only regular files are opened (opening a
-// FIFO could wait for ever), so devices and pipes are written as before.
-bool HoldsSomethingElse(const std::string& name) {
-  const std::optional<uint64_t> size = RegularFileSize(name);
-  if (!size || *size == 0) return false;
-  const std::optional<std::string> start = ReadFileStart(name, kPdfSignatureWindow);
-  return start && start->find("%PDF-") == std::string::npos;
+// True when the PDF file holds something other than a PDF: a regular
+// file, not empty, without "%PDF-" wholly within the start of it. A file
+// that could not be looked into is not taken for one.
+bool HoldsSomethingElse(const TOutputFile& pdf_file) {
+  const std::optional<std::string>& start = pdf_file.Start();
+  return start && !start->empty() && start->find("%PDF-") == std::string::npos;
 }
 
 // The checks after the scan, ending in at most one conversion.
@@ -59,15 +51,20 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
   } else if (SameExistingFile(options.TextFileName, options.PdfFileName)) {
     // Creating the PDF file would truncate the text before it is read.
     messages.WriteLine(msg::kSameFile);
-  } else if (HoldsSomethingElse(options.PdfFileName)) {
-    // The last file name is the PDF: with "*.txt", swapped names or an
-    // "-o" habit it names a text the user means to keep.
-    messages.WriteLine(msg::kPdfFileIsNotPdf);
   } else {
-    ConvertTextFile(options.TextFileName, options.PdfFileName, options.CompressionLetter,
-                    options.FontLetter, options.PageNumberLetter, options.PaperCode,
-                    options.HorizontalMargin, options.VerticalMargin, options.FontSize,
-                    statistics);
+    TOutputFile pdf_file = TOutputFile::Open(options.PdfFileName);
+    if (HoldsSomethingElse(pdf_file)) {
+      // The last file name is the PDF: with "*.txt", swapped names or an
+      // "-o" habit it names a text the user means to keep.
+      messages.WriteLine(msg::kPdfFileIsNotPdf);
+    } else if (ConvertTextFile(options.TextFileName, options.PdfFileName,
+                               options.CompressionLetter, options.FontLetter,
+                               options.PageNumberLetter, options.PaperCode,
+                               options.HorizontalMargin, options.VerticalMargin,
+                               options.FontSize, statistics,
+                               &pdf_file) == TConversion::kSameFile) {
+      messages.WriteLine(msg::kSameFile);
+    }
   }
 }
 

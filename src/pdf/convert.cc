@@ -8,9 +8,11 @@
 #include "base/output_stream.h"
 #include "base/platform.h"
 #include "pdf/font_objects.h"
+#include "pdf/object_writer.h"
 #include "pdf/page_list.h"
 #include "pdf/pages.h"
 #include "pdf/pdf_obj_mem_manager.h"
+#include "pdf/xref.h"
 #include "text/line_list.h"
 #include "text/text_file.h"
 
@@ -24,30 +26,37 @@ struct TPaper {
   int32_t height;
 };
 
+// The page tree's list of pages goes out in pieces of about this size.
+constexpr size_t kKidsBatchBytes = size_t{1} << 16;
+
 constexpr TPaper kPapers[] = {
     {"A4P", 595, 842}, {"A4L", 842, 595}, {"A3P", 842, 1191}, {"A3L", 1191, 842},
     {"B5P", 516, 729}, {"B5L", 729, 516}, {"B4P", 729, 1032}, {"B4L", 1032, 729},
 };
 
-void WriteCatalogAndPageTree(TOutputStream& out, TPDFObjMemManager& table,
+// The catalog and the page tree, whose numbers were reserved first.
+void WriteCatalogAndPageTree(TOutputStream& out, TObjectWriter& objects, uint64_t catalog,
                              const TPageList& page_list) {
-  table.RecordOffset(0, out.Position());
-  WriteStr(out, "1 0 obj\n<<\n/Type /Catalog\n/Pages 2 0 R\n>>\nendobj\n");
+  const uint64_t page_tree = catalog + 1;
+  objects.OpenReserved(out, catalog);
+  WriteStr(out, "<<\n/Type /Catalog\n/Pages " + FormatUInt(page_tree) + " 0 R\n>>\n");
+  objects.Close(out);
 
-  table.RecordOffset(1, out.Position());
-  WriteStr(out, "2 0 obj\n<<\n/Type /Pages\n/Kids [");
+  objects.OpenReserved(out, page_tree);
+  WriteStr(out, "<<\n/Type /Pages\n/Kids [");
   std::string kids;
   for (uint64_t i = 0; i < page_list.Count(); ++i) {
     kids += ' ';
     kids += FormatUInt(page_list.Entry(i));
     kids += " 0 R";
-    if (kids.size() >= (1 << 16)) {
+    if (kids.size() >= kKidsBatchBytes) {
       WriteStr(out, kids);
       kids.clear();
     }
   }
   WriteStr(out, kids);
-  WriteStr(out, " ]\n/Count " + FormatUInt(page_list.Count()) + "\n>>\nendobj\n");
+  WriteStr(out, " ]\n/Count " + FormatUInt(page_list.Count()) + "\n>>\n");
+  objects.Close(out);
 }
 
 }  // namespace
@@ -83,40 +92,54 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
   return settings;
 }
 
-void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
-                     char compression_letter, char font_letter, char page_number_letter,
-                     const std::string& paper_code, int32_t horizontal_margin,
-                     int32_t vertical_margin, int32_t font_size, TLineSink& statistics) {
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            char compression_letter, char font_letter, char page_number_letter,
+                            const std::string& paper_code, int32_t horizontal_margin,
+                            int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
+                            TOutputFile* pdf_file) {
   const TPDFSettings settings =
       MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
                    horizontal_margin, vertical_margin, font_size);
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
+  TOutputFile opened_here;
+  if (pdf_file == nullptr) {
+    opened_here = TOutputFile::Open(pdf_file_name);
+    pdf_file = &opened_here;
+  }
+  pdf_file->CheckWritable();
+  TLineList text_lines;
+  {
+    TFile text_file = TFile::OpenForReading(text_file_name);
+    LoadTextFile(text_lines, text_file);
+    // Linked or moved onto one name since the names were compared.
+    if (pdf_file->IsSameFileAs(text_file)) return TConversion::kSameFile;
+  }
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it.
-  TFileStream out(TFile::CreateForWriting(pdf_file_name));
-  TLineList text_lines;
-  LoadTextFile(text_lines, text_file_name);
+  TFileStream out(pdf_file->TakeForWriting());
   WriteDocument(out, settings, text_lines, statistics);
   out.Close();
+  return TConversion::kWritten;
 }
 
 void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLineList& text_lines,
                    TLineSink& statistics) {
   TPageList page_list;
   TPDFObjMemManager table(1000, 1000);
-  table.SetCount(table.Count() + 2);  // the catalog and the page tree come last
+  TObjectWriter objects(table);
+  const uint64_t catalog = objects.Reserve(2);  // with the page tree: numbered first, written last
   WriteStr(out, "%PDF-1.3\n");
   const uint64_t font = WriteFontObjects(out, table, settings.BaseFontName);
   WritePages(out, table, settings, font, text_lines, page_list, statistics);
-  WriteCatalogAndPageTree(out, table, page_list);
+  WriteCatalogAndPageTree(out, objects, catalog, page_list);
 
   const uint64_t xref_entry = table.Count();
   table.RecordOffset(xref_entry, out.Position());
   WriteXref(out, table.Offsets(), table.Count());
-  WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) +
-                    "\n/Root 1 0 R\n>>\nstartxref\n" +
+  WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) + "\n/Root " +
+                    FormatUInt(catalog) + " 0 R\n>>\nstartxref\n" +
                     FormatUInt(table.Offsets()[xref_entry]) + "\n%%EOF");
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/console.h"
+#include "base/output_file.h"
 #include "base/output_stream.h"
 #include "pdf/pdf_settings.h"
 #include "text/line_list.h"
@@ -19,15 +20,25 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
                           const std::string& paper_code, int32_t horizontal_margin,
                           int32_t vertical_margin, int32_t font_size);
 
+// What became of a conversion.
+enum class TConversion {
+  kWritten,   // the PDF file holds the document (or what was written before a failure)
+  kSameFile,  // the text file and the PDF file turned out to be one file: nothing written
+};
+
 // Converts `text_file_name` into the PDF file `pdf_file_name`, writing the
-// four statistics lines to `statistics` (standard output, for the program). The output file is created (or
-// truncated) before the text is read; on failure it keeps what was written.
+// four statistics lines to `statistics` (standard output, for the program).
+// The PDF file is `pdf_file` when given, opened already; otherwise it is
+// opened here by name. The text is read whole before the PDF file is cut,
+// so an existing PDF keeps every byte when the text cannot be opened or
+// read; once writing has begun, a failure leaves what was written.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
-// file cannot be created / opened, and whatever the writing raises.
-void ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
-                     char compression_letter, char font_letter, char page_number_letter,
-                     const std::string& paper_code, int32_t horizontal_margin,
-                     int32_t vertical_margin, int32_t font_size, TLineSink& statistics);
+// file cannot be created / opened, and whatever reading and writing raise.
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            char compression_letter, char font_letter, char page_number_letter,
+                            const std::string& paper_code, int32_t horizontal_margin,
+                            int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
+                            TOutputFile* pdf_file = nullptr);
 
 // Writes the whole document for the lines of `text_lines` to `out`: header,
 // font, pages, catalog, page tree, cross-reference section and trailer,

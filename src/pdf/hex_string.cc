@@ -48,6 +48,10 @@ char* EncodeHex(const char* in, size_t n, char* out) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), to_ascii(_mm_unpackhi_epi8(high, low)));
   }
 #endif
+  return EncodeHexPortable(in, n, out);
+}
+
+char* EncodeHexPortable(const char* in, size_t n, char* out) {
   for (; n > 0; --n) {
     unsigned char b = static_cast<unsigned char>(*in++);
     out[0] = kHexTable[2u * b];

@@ -22,8 +22,11 @@ void WriteHexOperand(TOutputStream& out, std::string_view before, std::string_vi
                      std::string_view after);
 
 // Writes the 2 x n hexadecimal digits of `in[0, n)` at `out`; returns the
-// end of what it wrote.
+// end of what it wrote. Sixteen bytes at a time with SSE2 on x86-64;
+// elsewhere EncodeHexPortable.
 char* EncodeHex(const char* in, size_t n, char* out);
+// The same digits from a table, a byte at a time, on every machine.
+char* EncodeHexPortable(const char* in, size_t n, char* out);
 
 }  // namespace quilnote
 

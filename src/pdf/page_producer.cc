@@ -5,6 +5,7 @@
 
 #include "pdf/page_content.h"
 #include "pdf/page_objects.h"
+#include "pdf/page_plan.h"
 
 namespace quilnote {
 
@@ -54,8 +55,6 @@ TPageRun TPageProducer::TakeOldest() {
 
 void TPageProducer::Recycle(TPageRun run) {
   run.bytes.Clear();
-  run.starts.clear();
-  run.ended = 0;
   std::lock_guard<std::mutex> lock(mutex_);
   spare_.push_back(std::move(run));
 }
@@ -72,7 +71,7 @@ TPageRun TPageProducer::MakeRun(uint64_t first_page, uint64_t pages, TWrappedRea
   }
   const TPDFSettings& settings = setup_.settings;
   const uint64_t per_page = setup_.pagination.lines_per_page;
-  TRunObjects objects(setup_.first_object + 3 * first_page);
+  TObjectWriter objects(page_plan::PageObjectNumber(setup_.first_object, first_page));
   size_t content_start = 0;
   try {
     for (uint64_t page = first_page; page < first_page + pages; ++page) {
@@ -94,10 +93,11 @@ TPageRun TPageProducer::MakeRun(uint64_t first_page, uint64_t pages, TWrappedRea
     // A content stream that failed while being copied in leaves nothing of
     // itself: the buffer ends with "stream\n", as for a page that fails
     // before its content.
-    if (objects.starts().size() % 3 == 2 && content_start > 0) run.bytes.Truncate(content_start);
+    const bool in_content =
+        objects.Opened() % page_plan::kObjectsPerPage == page_plan::kContentObject + 1;
+    if (in_content && content_start > 0) run.bytes.Truncate(content_start);
   }
-  run.starts = objects.starts();
-  run.ended = objects.ended();
+  run.objects = std::move(objects);
   return run;
 }
 

@@ -3,7 +3,7 @@
 // Pages are made in runs of consecutive pages, each run starting at a
 // remembered position in the wrapped text, so runs are independent. A
 // fixed pool of workers makes them, each worker keeping one compressor for
-// all its pages. A run comes back as its pages' three objects each, whole,
+// all its pages. A run comes back as its pages' objects, whole,
 // in one buffer ready for the file, and runs come back strictly in the
 // order they were queued: the bytes are exactly those of writing one page
 // after another.
@@ -22,6 +22,7 @@
 
 #include "base/output_stream.h"
 #include "pdf/deflater.h"
+#include "pdf/object_writer.h"
 #include "pdf/page_geometry.h"
 #include "pdf/pdf_settings.h"
 #include "text/wrap.h"
@@ -31,9 +32,8 @@ namespace quilnote {
 // A run of pages made: the objects of its pages as they go into the file.
 struct TPageRun {
   TMemoryStream bytes;
-  // Where each object begun starts in `bytes`; the first `ended` are whole.
-  std::vector<uint64_t> starts;
-  size_t ended = 0;
+  // The objects in `bytes`, to be adopted into the file's table.
+  TObjectWriter objects{0};
   // When a page failed: its error. `bytes` then ends with that page's
   // object and its content object up to "stream\n", as a file written
   // page by page would, and the pages after it are not made.

@@ -11,6 +11,7 @@
 #include "pdf/page_content.h"
 #include "pdf/page_geometry.h"
 #include "pdf/page_objects.h"
+#include "pdf/page_plan.h"
 #include "pdf/page_producer.h"
 #include "text/wrap.h"
 
@@ -42,7 +43,7 @@ struct TPageWriter {
 
   void WritePlainPages(const TWrappedLines& lines, TPagination pagination) {
     TWrappedReader reader = lines.ReaderAt(0);
-    TFileObjects objects{table};
+    TObjectWriter objects(table);
     uint64_t left = lines.Count();
     for (uint64_t page = 0; page < pagination.pages; ++page) {
       const uint64_t count = std::min(left, pagination.lines_per_page);
@@ -59,10 +60,10 @@ struct TPageWriter {
   // writes the buffer; a failed page's error is raised after its begun
   // objects, as writing it here would have.
   void WriteRun(TPageRun run, TPageProducer& producer) {
-    const uint64_t base = out.Position();
-    for (size_t i = 0; i < run.starts.size(); ++i) {
-      const uint64_t number = RecordWrittenObject(table, base + run.starts[i], i < run.ended);
-      if (i % 3 == 0) page_list.Append(number);
+    run.objects.Adopt(table, out.Position());
+    for (uint64_t i = page_plan::kPageObject; i < run.objects.Opened();
+         i += page_plan::kObjectsPerPage) {
+      page_list.Append(run.objects.FirstNumber() + i);
     }
     CopyToStream(out, run.bytes.view());
     if (run.error) std::rethrow_exception(run.error);

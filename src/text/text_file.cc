@@ -13,8 +13,7 @@ constexpr size_t kFirstReadSize = 1 << 20;
 
 }  // namespace
 
-TByteBlock ReadWholeFile(const std::string& name) {
-  TFile file = TFile::OpenForReading(name);
+TByteBlock ReadWholeFile(TFile& file) {
   const std::optional<uint64_t> size = file.RegularFileSize();
   const size_t expected = size && *size > 0 && *size < SIZE_MAX ? static_cast<size_t>(*size) : 0;
   TByteBlock block;
@@ -34,22 +33,12 @@ TByteBlock ReadWholeFile(const std::string& name) {
   return block;
 }
 
-std::optional<std::string> ReadFileStart(const std::string& name, size_t n) {
-  std::string start(n, '\0');
-  size_t got = 0;
-  try {
-    TFile file = TFile::OpenForReading(name);
-    while (got < n) {
-      const size_t more = file.Read(start.data() + got, n - got);
-      if (more == 0) break;
-      got += more;
-    }
-  } catch (const Exception&) {
-    return std::nullopt;
-  }
-  start.resize(got);
-  return start;
+TByteBlock ReadWholeFile(const std::string& name) {
+  TFile file = TFile::OpenForReading(name);
+  return ReadWholeFile(file);
 }
+
+void LoadTextFile(TLineList& lines, TFile& file) { lines.AssignText(ReadWholeFile(file)); }
 
 void LoadTextFile(TLineList& lines, const std::string& name) {
   lines.AssignText(ReadWholeFile(name));

@@ -1,0 +1,40 @@
+#include "pdf/xref.h"
+
+#include <charconv>
+#include <string>
+
+#include "base/number_format.h"
+
+namespace quilnote {
+
+namespace {
+
+// Every entry is 20 bytes; they go out a few thousand at a time.
+constexpr size_t kEntryBytes = 20;
+constexpr size_t kBatchBytes = kEntryBytes * 4096;
+
+}  // namespace
+
+void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count) {
+  WriteStr(out, "xref\n");
+  WriteStr(out, "0 " + FormatUInt(count + 1) + "\n");
+  WriteStr(out, "0000000000 65535 f \n");
+  // Entries go out in batches: a document of many pages has millions.
+  std::string batch;
+  batch.reserve(kBatchBytes);
+  offsets.ForEach(count, [&](uint64_t offset) {
+    char digits[24];
+    size_t length = static_cast<size_t>(
+        std::to_chars(digits, digits + sizeof digits, offset).ptr - digits);
+    if (length < 10) batch.append(10 - length, '0');
+    batch.append(digits, length);
+    batch.append(" 00000 n \n");
+    if (batch.size() >= kBatchBytes) {
+      WriteStr(out, batch);
+      batch.clear();
+    }
+  });
+  WriteStr(out, batch);
+}
+
+}  // namespace quilnote
