@@ -2,8 +2,9 @@
 # Runs the README's recipes (and the work-arounds under "Pitfalls") once,
 # against the program given as the first argument, in a temporary folder.
 # Recipes that need iconv, expand, GNU parallel, mutool or pdftoppm are
-# skipped with a message when the tool is missing. Exits non-zero when a
-# recipe fails.
+# skipped with a message when the tool is missing. The recipes across
+# machines run against two ssh servers started on 127.0.0.1 for the run
+# (skipped when sshd cannot be started). Exits non-zero when a recipe fails.
 #
 #   bash tests/recipes_test.sh build/quilnote
 #
@@ -17,8 +18,18 @@ if [ $# -ne 1 ] || [ ! -x "$1" ]; then
 fi
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 
+# The ssh servers started for the recipes across machines, by process id.
+host_pids=()
+stop_hosts() {
+  local pid
+  for pid in "${host_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${host_pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  done
+}
+
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'stop_hosts; rm -rf "$work"' EXIT
 mkdir "$work/bin" "$work/home"
 ln -s "$exe" "$work/bin/quilnote"
 export PATH="$work/bin:$PATH"
@@ -135,11 +146,188 @@ if have parallel; then
     find . -name '*.txt' -print0 | parallel -0 --sshlogin : 't=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s') \
     >"$t.out" 2>"$t.err"
   check_tree "GNU parallel on this machine, every name" "$t" $? 0 "$all_names"
+
+  t=$work/parallel-tag
+  setup_tree "$t"
+  (cd "$t" && export HOME=$work/home &&
+    find . -name '*.txt' -print0 |
+      parallel -0 --tag --sshlogin : 'quilnote {} {.}.pdf 2>&1 >/dev/null | iconv -f CP932 -t UTF-8 | tr -d "\r"') \
+    >"$t.out" 2>"$t.err"
+  check_tree "GNU parallel --tag: which file a message is about" "$t" $? 0 "$plain_names"
+  message=$(printf 'Pdf\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe3\x82\x92\xe6\x8c\x87\xe5\xae\x9a\xe3\x81\x97\xe3\x81\xa6\xe3\x81\x8f\xe3\x81\xa0\xe3\x81\x95\xe3\x81\x84')  # Pdfファイルを指定してください
+  [ "$(LC_ALL=C sort "$t.out")" = "$(printf './my-dir/f.txt\t%s\n./my-e.txt\t%s' "$message" "$message")" ] ||
+    fail "GNU parallel --tag: messages" "expected one tagged UTF-8 line for each name with '-'"
 else
   skip "GNU parallel on this machine" "parallel is not installed"
   skip "GNU parallel on this machine, every name" "parallel is not installed"
+  skip "GNU parallel --tag: which file a message is about" "parallel is not installed"
 fi
-skip "GNU parallel across machines" "needs other hosts; not run" always
+
+# ------------------------------------------------------------ across machines
+# Two ssh servers on 127.0.0.1 stand in for the hosts host1 and host2. All
+# they use lives under $ssh: host keys, the one client key they accept, pid
+# files, logs, and for each host a working folder, a home, a temporary folder
+# and a PATH that starts with the program under test. ~/.ssh is never used.
+ssh=$work/ssh
+ssh_config=$ssh/config
+sshd_bin=$(PATH=$PATH:/usr/sbin:/sbin command -v sshd)
+user=$(id -un)
+
+# start_host NAME: an sshd on a free port of 127.0.0.1; sets host_port.
+start_host() {
+  local h=$ssh/$1 pid
+  mkdir -p "$h/work" "$h/home" "$h/tmp" "$h/bin"
+  # The program under test, noting each run so that the spread of work shows.
+  printf '#!/bin/sh\necho "$*" >>'\''%s'\''\nexec '\''%s'\'' "$@"\n' "$h/runs" "$exe" >"$h/bin/quilnote"
+  chmod +x "$h/bin/quilnote"
+  ssh-keygen -q -t ed25519 -N '' -C "$1" -f "$h/host_key" || return 1
+  for _ in 1 2 3 4 5; do  # another port when this one is taken
+    host_port=$((20000 + RANDOM % 40000))
+    # A login runs its command in the host's working folder, with the host's
+    # own HOME and TMPDIR and the program under test first on PATH.
+    # StrictModes is off: it refuses a key under a world-writable folder
+    # such as /tmp.
+    cat >"$h/sshd_config" <<EOF
+ListenAddress 127.0.0.1:$host_port
+HostKey $h/host_key
+PidFile $h/sshd.pid
+AuthorizedKeysFile $ssh/client_key.pub
+AuthenticationMethods publickey
+AllowUsers $user
+UsePAM no
+StrictModes no
+ForceCommand cd '$h/work' && export HOME='$h/home' TMPDIR='$h/tmp' PATH='$h/bin':"\$PATH" && eval "\$SSH_ORIGINAL_COMMAND"
+EOF
+    # timeout ends the server even if this script is killed before its trap runs.
+    timeout 300 "$sshd_bin" -D -e -f "$h/sshd_config" </dev/null >/dev/null 2>>"$h/sshd.log" &
+    pid=$!
+    for _ in $(seq 50); do
+      if [ -s "$h/sshd.pid" ] || ! kill -0 "$pid" 2>/dev/null; then break; fi
+      sleep 0.1
+    done
+    if [ -s "$h/sshd.pid" ]; then
+      host_pids+=("$(cat "$h/sshd.pid")")
+      echo "[127.0.0.1]:$host_port $(cut -d' ' -f1,2 "$h/host_key.pub")" >>"$ssh/known_hosts"
+      return 0
+    fi
+    kill "$pid" 2>/dev/null
+  done
+  return 1
+}
+
+# start_hosts: host1 and host2 running and accepting the client key, with
+# ssh_config naming them (and "refuses": host1 with a key it does not know);
+# else sets ssh_skip to the reason.
+start_hosts() {
+  local h port1 err=$ssh/probe.err
+  mkdir -m 700 "$ssh"
+  # As root, sshd needs its privilege separation folder, made at boot by
+  # the system's own ssh service.
+  if [ "$(id -u)" = 0 ] && [ ! -d /run/sshd ]; then mkdir -m 755 /run/sshd; fi
+  if ! ssh-keygen -q -t ed25519 -N '' -C client -f "$ssh/client_key" ||
+     ! ssh-keygen -q -t ed25519 -N '' -C stranger -f "$ssh/stranger_key"; then
+    ssh_skip="ssh-keygen failed"; return 1
+  fi
+  for h in host1 host2; do
+    if ! start_host "$h"; then
+      ssh_skip="sshd did not start: $(tail -n 1 "$ssh/$h/sshd.log" 2>/dev/null)"; return 1
+    fi
+    [ "$h" = host1 ] && port1=$host_port
+    printf 'Host %s\n  Port %s\n  IdentityFile %s\n' "$h" "$host_port" "$ssh/client_key" >>"$ssh_config"
+  done
+  cat >>"$ssh_config" <<EOF
+Host refuses
+  Port $port1
+  IdentityFile $ssh/stranger_key
+Host *
+  HostName 127.0.0.1
+  User $user
+  IdentitiesOnly yes
+  BatchMode yes
+  ConnectTimeout 10
+  StrictHostKeyChecking yes
+  UserKnownHostsFile $ssh/known_hosts
+  GlobalKnownHostsFile /dev/null
+EOF
+  for h in host1 host2; do
+    if ! ssh -F "$ssh_config" "$h" true 2>"$err"; then
+      ssh_skip="cannot log in to $h: $(head -n 1 "$err") $(grep -m 1 'not allowed' "$ssh/$h/sshd.log")"
+      return 1
+    fi
+  done
+}
+
+# hosts_left: what the hosts' working and temporary folders still hold.
+hosts_left() { find "$ssh"/host?/work "$ssh"/host?/tmp -mindepth 1; }
+
+ssh_skip=""
+missing=""
+for tool in parallel rsync ssh ssh-keygen timeout; do have "$tool" || missing="$missing $tool"; done
+[ -n "$sshd_bin" ] || missing="$missing sshd"
+if [ -n "$missing" ]; then
+  ssh_skip="not installed:$missing"
+else
+  start_hosts
+fi
+
+if [ -z "$ssh_skip" ]; then
+  t=$work/remote
+  setup_tree "$t"
+  (cd "$t" && export HOME=$work/home &&
+    find . -name '*.txt' -print0 |
+    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf) \
+    >"$t.out" 2>"$t.err"
+  check_tree "GNU parallel across machines (names with '-' are skipped)" "$t" $? 0 "$plain_names"
+  if [ -s "$ssh/host1/runs" ] && [ -s "$ssh/host2/runs" ]; then pass "GNU parallel across machines: both hosts converted"
+  else fail "GNU parallel across machines: both hosts converted" "only one host ran the program"; fi
+
+  t=$work/remote-safe
+  setup_tree "$t"
+  (cd "$t" && export HOME=$work/home &&
+    find . -name '*.txt' -print0 |
+    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup 't=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s') \
+    >"$t.out" 2>"$t.err"
+  check_tree "GNU parallel across machines, every name" "$t" $? 0 "$all_names"
+
+  # A host that refuses the login: its jobs fail, the run exits non-zero,
+  # and the job log and --tag name exactly the files that did not come back.
+  name="GNU parallel across machines: a refused login"
+  t=$work/remote-refused
+  mkdir "$t" && for n in a b c; do cp "$work/ref/ref.txt" "$t/$n.txt"; done
+  (cd "$t" && export HOME=$work/home &&
+    find . -name '*.txt' -print0 |
+    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --tag --joblog jobs.log --sshlogin host1,refuses --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf) \
+    >"$t.out" 2>"$t.err"
+  status=$?
+  failed_jobs=$(cd "$t" && awk -F'\t' 'NR == 1 || $7 != 0' jobs.log)
+  why=""
+  [ "$status" -ne 0 ] || why="exit status 0"
+  named=0
+  for n in a b c; do
+    if [[ "$failed_jobs" == *"quilnote ./$n.txt ./$n.pdf"* ]]; then
+      named=$((named + 1))
+      [ ! -e "$t/$n.pdf" ] || why="$why${why:+; }$n.pdf came back from a failed job"
+      LC_ALL=C grep -q "^\./$n\.txt"$'\t' "$t.err" || why="$why${why:+; }no message tagged ./$n.txt"
+    else
+      cmp -s "$t/$n.pdf" "$ref" || why="$why${why:+; }$n.pdf did not come back, and the job log does not say"
+    fi
+  done
+  [ "$named" -gt 0 ] || why="$why${why:+; }the job log names no failed file"
+  if [ -z "$why" ]; then pass "$name"; else fail "$name" "$why"; fi
+
+  left=$(hosts_left)
+  if [ -z "$left" ]; then pass "GNU parallel across machines: --cleanup leaves nothing on the hosts"
+  else fail "GNU parallel across machines: --cleanup leaves nothing on the hosts" "left: $left"; fi
+
+  stop_hosts
+  running=""
+  for pid in "${host_pids[@]}"; do ! kill -0 "$pid" 2>/dev/null || running="$running $pid"; done
+  host_pids=()
+  if [ -z "$running" ]; then pass "GNU parallel across machines: every sshd stopped"
+  else fail "GNU parallel across machines: every sshd stopped" "still running:$running"; fi
+else
+  skip "GNU parallel across machines" "$ssh_skip"
+fi
 
 # ------------------------------------------------------------------ encodings
 t=$work/iconv

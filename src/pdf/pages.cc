@@ -72,9 +72,12 @@ struct TPageWriter {
 
   void WriteCompressedPages(const TWrappedLines& lines, TPagination pagination,
                             uint64_t pages_per_run) {
-    const unsigned workers = UsableCpuCount();
+    // A document of one run is made on this thread: starting workers would
+    // cost more than its pages.
+    const bool one_run = pagination.pages <= pages_per_run;
+    const unsigned workers = one_run ? 0 : UsableCpuCount();
     const TPageSetup setup{settings, pagination, lines.Count(), table.Count() + 1, font_object};
-    TPageProducer producer(setup, workers, kRunsInFlightPerWorker * workers);
+    TPageProducer producer(setup, workers, kRunsInFlightPerWorker * std::max(workers, 1u));
     TWrappedReader reader = lines.ReaderAt(0);
     for (uint64_t first = 0; first < pagination.pages; first += pages_per_run) {
       if (producer.Full()) WriteRun(producer.TakeOldest(), producer);
