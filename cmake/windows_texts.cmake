@@ -25,7 +25,9 @@ write_for_notepad(LICENSE.txt "${license}")
 
 # Plain text: -P-cbu turns off the terminal's escape sequences and the
 # overstrikes for bold and underlining (the bytes "groff -P-c | col -bx"
-# gives, without needing col).
+# gives, without needing col). groff measures characters by the locale, so
+# one UTF-8 locale is set: every build aligns 桁 and ページ as two columns.
+set(ENV{LC_ALL} C.UTF-8)
 execute_process(
   COMMAND groff -man -Tutf8 -P-cbu ${SOURCE}/docs/quilnote.1
   OUTPUT_VARIABLE manual
