@@ -24,6 +24,10 @@
 
 namespace quilnote {
 
+// What a handle holds when it holds nothing: a file descriptor of -1 on
+// POSIX, INVALID_HANDLE_VALUE on Windows.
+inline constexpr intptr_t kNoHandle = -1;
+
 // An operating-system error code: errno on POSIX, GetLastError() on Windows.
 using TOsError = int;
 
@@ -108,7 +112,6 @@ class TFile {
   void Close();
 
  private:
-  static constexpr intptr_t kNoHandle = -1;
   explicit TFile(intptr_t handle) : handle_(handle) {}
   intptr_t handle_ = kNoHandle;
 };
@@ -151,7 +154,7 @@ class TConsoleDevice {
   TConsoleDevice& operator=(const TConsoleDevice&) = delete;
 
  private:
-  intptr_t handle_ = -1;
+  intptr_t handle_ = kNoHandle;
 };
 
 // How the program's own texts are shown on a terminal whose encoding is not

@@ -2,6 +2,7 @@
 #include "base/platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -98,7 +99,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
     const ssize_t more = ::pread(Fd(handle_), buffer + got, n - got,
                                  static_cast<off_t>(offset + got));
     if (more < 0 && errno == EINTR) continue;
-    if (more < 0) throw EReadError("Stream read error");
+    if (more < 0) throw EReadError();
     if (more == 0) break;
     got += static_cast<size_t>(more);
   }
@@ -111,7 +112,7 @@ void TFile::TruncateToStart() {
     result = ::ftruncate(Fd(handle_), 0);
   } while (result != 0 && errno == EINTR);
   if (result != 0 || ::lseek(Fd(handle_), 0, SEEK_SET) != 0) {
-    throw EWriteError(kWriteErrorMessage);
+    throw EWriteError();
   }
 }
 
@@ -127,7 +128,7 @@ size_t TFile::Read(char* buffer, size_t n) {
   for (;;) {
     ssize_t got = ::read(Fd(handle_), buffer, n);
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw EReadError("Stream read error");
+    if (errno != EINTR) throw EReadError();
   }
 }
 
@@ -135,7 +136,7 @@ void TFile::WriteAll(const char* data, size_t n) {
   while (n > 0) {
     ssize_t written = ::write(Fd(handle_), data, n);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw EWriteError(kWriteErrorMessage);
+    if (written <= 0) throw EWriteError();
     data += written;
     n -= static_cast<size_t>(written);
   }
@@ -146,7 +147,7 @@ void TFile::Close() {
   handle_ = kNoHandle;
   // After EINTR the descriptor is closed all the same on Linux; only a real
   // error means written data was lost.
-  if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorMessage);
+  if (::close(fd) != 0 && errno != EINTR) throw EWriteError();
 }
 
 TStdStream::TStdStream(TStdStreamId id) noexcept : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}

@@ -120,7 +120,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(offset);
   if (::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) == 0) {
-    throw EReadError("Stream read error");
+    throw EReadError();
   }
   size_t got = 0;
   while (got < n) {
@@ -136,7 +136,7 @@ void TFile::TruncateToStart() {
   start.QuadPart = 0;
   if (::SetFilePointerEx(Handle(handle_), start, nullptr, FILE_BEGIN) == 0 ||
       ::SetEndOfFile(Handle(handle_)) == 0) {
-    throw EWriteError(kWriteErrorMessage);
+    throw EWriteError();
   }
 }
 
@@ -155,7 +155,7 @@ size_t TFile::Read(char* buffer, size_t n) {
   if (::ReadFile(Handle(handle_), buffer, TransferSize(n), &got, nullptr) == 0) {
     // A pipe whose writer has closed its end: that is the end of the data.
     if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    throw EReadError("Stream read error");
+    throw EReadError();
   }
   return got;
 }
@@ -165,7 +165,7 @@ void TFile::WriteAll(const char* data, size_t n) {
     DWORD written = 0;
     if (::WriteFile(Handle(handle_), data, TransferSize(n), &written, nullptr) == 0 ||
         written == 0) {
-      throw EWriteError(kWriteErrorMessage);
+      throw EWriteError();
     }
     data += written;
     n -= written;
@@ -175,7 +175,7 @@ void TFile::WriteAll(const char* data, size_t n) {
 void TFile::Close() {
   HANDLE handle = Handle(handle_);
   handle_ = kNoHandle;
-  if (::CloseHandle(handle) == 0) throw EWriteError(kWriteErrorMessage);
+  if (::CloseHandle(handle) == 0) throw EWriteError();
 }
 
 // The error channel is set up on the console device, "CONOUT$", and then
@@ -200,7 +200,7 @@ TConsoleDevice::TConsoleDevice() {
 }
 
 TConsoleDevice::~TConsoleDevice() {
-  if (handle_ != -1) ::CloseHandle(Handle(handle_));
+  if (handle_ != kNoHandle) ::CloseHandle(Handle(handle_));
 }
 
 // Standard error is written through the process's own standard error

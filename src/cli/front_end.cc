@@ -110,7 +110,7 @@ int RunFrontEnd(int argc, const char* const* argv) {
       Run(ProgramArguments(argc, argv), error_console, output_console);
       return 0;
     } catch (const std::bad_alloc&) {
-      throw EOutOfMemory(kOutOfMemoryMessage);
+      throw EOutOfMemory();
     } catch (const Exception&) {
       throw;
     } catch (const std::exception& other) {
