@@ -121,6 +121,8 @@ void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink
   } else {
     options.PdfFileName = std::string(argument);
   }
+  // The argument as given: on Windows "-?" is also what an option with a
+  // character outside code page 932 reads as, and that asks for no help.
   if (argument == "-?") options.HelpFlag = 'y';
 }
 
