@@ -7,7 +7,8 @@
 ci_packages_run=(locales groff-base parallel xxd openssh-server openssh-client rsync)
 ci_packages_package=(dpkg-dev man-db groff-base lintian bash-completion)
 ci_packages_arm64=(g++-aarch64-linux-gnu zlib1g-dev:arm64 qemu-user-static googletest)
-ci_packages_windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 locales googletest)
+ci_packages_windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 locales googletest
+  groff-base zip unzip)
 ci_packages_fuzz=(clang libclang-rt-14-dev)
 
 # ci_apt ARG...: apt-get, quietly, tried a second time after a network error.

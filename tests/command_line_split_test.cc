@@ -1,5 +1,7 @@
 #include "base/command_line_split.h"
 
+#include "base/shift_jis.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -91,10 +93,45 @@ TEST_P(SplitCommandLineTest, GivesTheArguments) {
   EXPECT_EQ(SplitCommandLine(GetParam().command_line), GetParam().arguments);
 }
 
+// The case in UTF-16, one unit per Shift-JIS character: a single byte
+// stays its value, a lead byte and the byte it takes become one unit above
+// 0x80FF. Blanks and quotes taken by a lead byte thus vanish into a unit,
+// which is what a UTF-16 command line holds in their place.
+std::u16string OneUnitPerCharacter(const std::string& bytes) {
+  std::u16string units;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (IsLeadByte(b) && i + 1 < bytes.size()) {
+      units += static_cast<char16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
+    } else {
+      units += static_cast<char16_t>(b);
+    }
+  }
+  return units;
+}
+
+TEST_P(SplitCommandLineTest, GivesTheSameArgumentsFromUtf16) {
+  std::vector<std::u16string> expected;
+  for (const std::string& argument : GetParam().arguments) {
+    expected.push_back(OneUnitPerCharacter(argument));
+  }
+  EXPECT_EQ(SplitCommandLine(OneUnitPerCharacter(GetParam().command_line)), expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, SplitCommandLineTest, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<SplitCase>& case_info) {
                            return std::string(case_info.param.name);
                          });
+
+TEST(SplitUtf16CommandLineTest, SurrogatesAndBackslashLookalikesAreOrdinaryUnits) {
+  // U+20BB7 as a surrogate pair, a lone high surrogate, and U+5C5C and
+  // U+835C, whose low bytes are backslashes; U+2022 ends in a quote byte.
+  const std::u16string line = u"q \U00020BB7\u91CE \u5C5C\u835C\"\u2022 x\" " +
+                              std::u16string(1, char16_t{0xD800}) + u"\"y z\"";
+  const std::vector<std::u16string> expected = {
+      u"\U00020BB7\u91CE", u"\u5C5C\u835C\u2022 x", std::u16string(1, char16_t{0xD800}) + u"y z"};
+  EXPECT_EQ(SplitCommandLine(line), expected);
+}
 
 }  // namespace
 }  // namespace quilnote

@@ -1,6 +1,7 @@
 #include "base/command_line_split.h"
 
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 #include "base/shift_jis.h"
@@ -8,23 +9,35 @@
 namespace quilnote {
 namespace {
 
-constexpr bool IsSeparator(unsigned char b) { return b >= 0x01 && b <= 0x20; }
+template <typename Unit>
+constexpr unsigned UnitValue(Unit u) {
+  return static_cast<std::make_unsigned_t<Unit>>(u);
+}
 
-}  // namespace
+template <typename Unit>
+constexpr bool IsSeparator(Unit u) {
+  return UnitValue(u) >= 0x01 && UnitValue(u) <= 0x20;
+}
 
-std::vector<std::string> SplitCommandLine(std::string_view command_line) {
-  const std::string_view s = command_line;
+// Whether unit `u` starts a character that takes the next unit along. In
+// UTF-16 no unit does: a surrogate is never a blank or a double quote, so
+// a pair of them passes through as two ordinary units.
+constexpr bool TakesNextUnit(char u) { return IsLeadByte(static_cast<unsigned char>(u)); }
+constexpr bool TakesNextUnit(char16_t) { return false; }
+
+// The splitting rules of the header, for Shift-JIS bytes and UTF-16 units
+// alike: one definition, so the two command lines split the same way.
+template <typename Unit>
+std::vector<std::basic_string<Unit>> Split(std::basic_string_view<Unit> s) {
   const size_t size = s.size();
-  auto byte_at = [s](size_t i) { return static_cast<unsigned char>(s[i]); };
-
-  std::vector<std::string> arguments;
+  std::vector<std::basic_string<Unit>> arguments;
   bool program_name = true;
   size_t i = 0;
   for (;;) {
     // Separators and empty quoted stretches before the argument.
     for (;;) {
-      while (i < size && IsSeparator(byte_at(i))) ++i;
-      if (i < size && s[i] == '"' && (i + 1 == size || s[i + 1] == '"')) {
+      while (i < size && IsSeparator(s[i])) ++i;
+      if (i < size && s[i] == Unit{'"'} && (i + 1 == size || s[i + 1] == Unit{'"'})) {
         i = i + 1 == size ? size : i + 2;
         continue;
       }
@@ -32,19 +45,19 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
     }
     if (i == size) break;
 
-    // The argument: its first byte is an ordinary one, or a quote with at
-    // least one byte inside, so it cannot come out empty.
-    std::string argument;
+    // The argument: its first unit is an ordinary one, or a quote with at
+    // least one unit inside, so it cannot come out empty.
+    std::basic_string<Unit> argument;
     bool quoted = false;
     while (i < size) {
-      const unsigned char b = byte_at(i);
-      if (IsLeadByte(b)) {
+      const Unit u = s[i];
+      if (TakesNextUnit(u)) {
         argument += s[i++];
         if (i < size) argument += s[i++];
-      } else if (b == '"') {
+      } else if (u == Unit{'"'}) {
         quoted = !quoted;
         ++i;
-      } else if (!quoted && IsSeparator(b)) {
+      } else if (!quoted && IsSeparator(u)) {
         break;
       } else {
         argument += s[i++];
@@ -57,6 +70,16 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
     }
   }
   return arguments;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view command_line) {
+  return Split(command_line);
+}
+
+std::vector<std::u16string> SplitCommandLine(std::u16string_view command_line) {
+  return Split(command_line);
 }
 
 }  // namespace quilnote

@@ -1,6 +1,6 @@
-// Windows hands a program its command line as one Shift-JIS string; this
-// takes it apart into arguments. Pure byte work, so it builds and is tested
-// on every platform.
+// Windows hands a program its command line as one string, in UTF-16 (or,
+// through the older functions, in Shift-JIS); this takes it apart into
+// arguments. Pure unit work, so it builds and is tested on every platform.
 #ifndef QUILNOTE_BASE_COMMAND_LINE_SPLIT_H_
 #define QUILNOTE_BASE_COMMAND_LINE_SPLIT_H_
 
@@ -33,6 +33,11 @@ namespace quilnote {
 //  - The first argument found this way is the program name, which is not
 //    returned.
 std::vector<std::string> SplitCommandLine(std::string_view command_line);
+
+// The same rules on UTF-16 units, where every unit is a character of its
+// own: no unit takes the next along, so the rule on lead bytes has nothing
+// to act on (a surrogate is never a blank, a control or a double quote).
+std::vector<std::u16string> SplitCommandLine(std::u16string_view command_line);
 
 }  // namespace quilnote
 

@@ -46,7 +46,7 @@ void TConsole::WriteLine(const TConsoleText& line) {
 
 void TConsole::WriteBlockNoThrow(const TConsoleText& block) noexcept {
   try {
-    stream_.WriteNoThrow(ShownBytes(block, encoding_.get()));
+    stream_.WriteNoThrow(ReportForConsole(ShownBytes(block, encoding_.get())));
   } catch (...) {
     // Not even memory for the bytes: there is nothing left to tell.
   }

@@ -41,6 +41,7 @@ class TConsole : public TLineSink {
 
   // Writes a block that already holds its line ends, as one write that
   // never raises: the failure report, when nothing is left to report to.
+  // Its bytes go out as ReportForConsole gives them.
   void WriteBlockNoThrow(const TConsoleText& block) noexcept;
 
  private:

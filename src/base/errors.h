@@ -1,6 +1,9 @@
 // Errors of the converter. Every failure is an Exception carrying the type
 // name that the failure report prints and a message; each error kind is a
-// one-line subclass. Only the front end catches them.
+// one-line subclass, and a kind that always says the same carries its
+// message itself. The front end reports them; elsewhere one is caught only
+// where a failure has a fallback (a start that cannot be read is not
+// looked into) or where another error is already on its way out.
 //
 // A file error keeps the file's path apart from the program's words (see
 // TConsoleText), so the failure report can show the path exactly as the
@@ -43,22 +46,28 @@ inline TConsoleText FileErrorText(std::string_view what, const std::string& full
     const char* TypeName() const override { return #Name; }            \
   }
 
+// An error kind that always says the same: `Name()` carries `message`.
+#define QUILNOTE_FIXED_ERROR_TYPE(Name, message)                       \
+  class Name : public Exception {                                      \
+   public:                                                             \
+    Name() : Exception(TConsoleText(message)) {}                       \
+    const char* TypeName() const override { return #Name; }            \
+  }
+
 QUILNOTE_ERROR_TYPE(EFCreateError);       // output file cannot be created
 QUILNOTE_ERROR_TYPE(EFOpenError);         // text file cannot be opened
-QUILNOTE_ERROR_TYPE(EReadError);          // text file read fails after opening
-QUILNOTE_ERROR_TYPE(EOutOfMemory);        // memory exhausted
+QUILNOTE_FIXED_ERROR_TYPE(EReadError, "Stream read error");        // text file read fails
+QUILNOTE_FIXED_ERROR_TYPE(EOutOfMemory, "Out of memory");          // memory exhausted
 QUILNOTE_ERROR_TYPE(EInvalidOperation);   // object table created with size 0
-QUILNOTE_ERROR_TYPE(EDivByZero);          // integer division by zero
-QUILNOTE_ERROR_TYPE(EIntOverflow);        // -2147483648 div -1
+QUILNOTE_FIXED_ERROR_TYPE(EDivByZero, "Division by zero");         // integer division by zero
+QUILNOTE_FIXED_ERROR_TYPE(EIntOverflow, "Arithmetic overflow");    // -2147483648 div -1
 QUILNOTE_ERROR_TYPE(EInOutError);         // console input/output
-QUILNOTE_ERROR_TYPE(EWriteError);         // the PDF file did not take a write
-QUILNOTE_ERROR_TYPE(EStreamError);        // an in-memory buffer cannot grow
-QUILNOTE_ERROR_TYPE(ECompressionError);   // zlib reported an error
+QUILNOTE_FIXED_ERROR_TYPE(EWriteError, "Stream write error");      // the PDF file did not take a write
+QUILNOTE_FIXED_ERROR_TYPE(EStreamError, "Out of memory while expanding memory stream");  // a buffer cannot grow
+QUILNOTE_FIXED_ERROR_TYPE(ECompressionError, "Error");             // zlib reported an error
 
 #undef QUILNOTE_ERROR_TYPE
-
-inline constexpr const char* kOutOfMemoryMessage = "Out of memory";
-inline constexpr const char* kWriteErrorMessage = "Stream write error";
+#undef QUILNOTE_FIXED_ERROR_TYPE
 
 }  // namespace quilnote
 

@@ -33,9 +33,9 @@ constexpr int32_t Low32(uint64_t n) {
 // Truncating division. Raises EDivByZero "Division by zero" for b == 0 and
 // EIntOverflow "Arithmetic overflow" for the one quotient that does not fit.
 inline int32_t CheckedDiv(int32_t a, int32_t b) {
-  if (b == 0) throw EDivByZero("Division by zero");
+  if (b == 0) throw EDivByZero();
   if (b == -1 && a == std::numeric_limits<int32_t>::min())
-    throw EIntOverflow("Arithmetic overflow");
+    throw EIntOverflow();
   return a / b;
 }
 

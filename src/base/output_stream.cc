@@ -7,6 +7,21 @@
 
 namespace quilnote {
 
+namespace {
+
+// Copies between streams move at most this many bytes at a time.
+constexpr size_t kCopyBlockSize = 61440;
+
+}  // namespace
+
+void CopyToStream(TOutputStream& out, std::string_view bytes) {
+  while (!bytes.empty()) {
+    size_t block = bytes.size() < kCopyBlockSize ? bytes.size() : kCopyBlockSize;
+    if (out.Write(bytes.data(), block) != block) throw EWriteError();
+    bytes.remove_prefix(block);
+  }
+}
+
 TFileStream::TFileStream(TFile file) : file_(std::move(file)) {
   buffer_.Reserve(kBufferSize);
 }
@@ -21,7 +36,7 @@ TFileStream::~TFileStream() {
 }
 
 void TFileStream::WriteAll(const char* data, size_t n) {
-  if (failed_) throw EWriteError(kWriteErrorMessage);
+  if (failed_) throw EWriteError();
   failed_ = true;  // until the whole write is known to be taken
   file_.WriteAll(data, n);
   failed_ = false;
@@ -69,7 +84,7 @@ char* TMemoryStream::Extend(size_t extra) {
   try {
     block_.ReserveExtra(extra);
   } catch (const std::bad_alloc&) {
-    throw EStreamError("Out of memory while expanding memory stream");
+    throw EStreamError();
   }
   return block_.data() + block_.size();
 }

@@ -39,6 +39,10 @@ inline void WriteStr(TOutputStream& out, std::string_view s) {
   if (!s.empty()) out.Write(s.data(), s.size());
 }
 
+// Copies `bytes` to `out` in blocks, raising EWriteError "Stream write
+// error" when a block is not taken whole.
+void CopyToStream(TOutputStream& out, std::string_view bytes);
+
 // A file written through a large buffer. Every write is taken whole or
 // raises EWriteError "Stream write error" (disk full, file size limit, ...);
 // nothing is ever silently dropped. Position() counts the buffered bytes.

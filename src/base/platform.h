@@ -3,6 +3,13 @@
 // platform_posix_native.cc on Linux and other POSIX systems, or with
 // platform_posix_web.cc in the browser, and platform_win32.cc on Windows.
 // No other file of the program talks to the system.
+//
+// File names are byte strings in the form ProgramArguments gives them: on
+// POSIX the bytes given, on Windows WTF-8 (UTF-8 that also carries lone
+// surrogates), so that every name the system allows reaches its file,
+// whatever the code page. Names shown to the user (FullPath, ModuleName)
+// come in the form the console shows: the bytes given on POSIX, the ANSI
+// code page on Windows.
 #ifndef QUILNOTE_BASE_PLATFORM_H_
 #define QUILNOTE_BASE_PLATFORM_H_
 
@@ -18,6 +25,10 @@
 #include "base/byte_block.h"
 
 namespace quilnote {
+
+// What a handle holds when it holds nothing: a file descriptor of -1 on
+// POSIX, INVALID_HANDLE_VALUE on Windows.
+inline constexpr intptr_t kNoHandle = -1;
 
 // An operating-system error code: errno on POSIX, GetLastError() on Windows.
 using TOsError = int;
@@ -103,7 +114,6 @@ class TFile {
   void Close();
 
  private:
-  static constexpr intptr_t kNoHandle = -1;
   explicit TFile(intptr_t handle) : handle_(handle) {}
   intptr_t handle_ = kNoHandle;
 };
@@ -146,7 +156,7 @@ class TConsoleDevice {
   TConsoleDevice& operator=(const TConsoleDevice&) = delete;
 
  private:
-  [[maybe_unused]] intptr_t handle_ = -1;  // only Windows has such a device
+  [[maybe_unused]] intptr_t handle_ = kNoHandle;  // only Windows has such a device
 };
 
 // How the program's own texts are shown on a terminal whose encoding is not
@@ -174,8 +184,14 @@ void PrepareProcess();
 
 // The process's arguments after the program name, in order, empty ones
 // included. Windows hands a program one command line, which is split by
-// the rules of SplitCommandLine.
+// the rules of SplitCommandLine, in UTF-16, and each argument is given as
+// WTF-8 (see the top of this file).
 std::vector<std::string> ProgramArguments(int argc, const char* const* argv);
+
+// An argument's text as the option scan reads it: on Windows converted to
+// code page 932, with "?" for a character it lacks (never a look-alike,
+// so no option letter appears that was not typed); elsewhere unchanged.
+std::string OptionText(std::string_view argument);
 
 // True when an entry of that name exists and is not a directory. Symbolic
 // links are followed: a dangling one, or one to a directory, is not found.
@@ -198,13 +214,22 @@ bool IsPermissionError(TOsError error);
 // links and other spellings count).
 bool SameExistingFile(const std::string& a, const std::string& b);
 
-// The base name of the running executable's file, for the failure report.
+// The base name of the running executable's file, for the failure report,
+// as it is shown (see the top of this file).
 std::string ModuleName(const char* argv0);
 
 // The absolute form of `path`, with "." and ".." resolved by name and
 // repeated separators merged; symbolic links are not followed. `path`
-// itself when that fails.
+// itself when that fails. As it is shown (see the top of this file): on
+// Windows a character the ANSI code page lacks is "?".
 std::string FullPath(const std::string& path);
+
+// The failure report's bytes for standard error. The report is made in the
+// system's ANSI code page, which on Windows a console may not share: there
+// it is converted to the OEM code page, as CharToOemA does, where the two
+// differ, whether standard error is a console or a file. Elsewhere, and
+// where the two are the same, `report` itself.
+std::string ReportForConsole(std::string_view report);
 
 // The system's description of an error code, with trailing blanks,
 // control characters and full stops removed.

@@ -4,6 +4,7 @@
 #include "base/platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -94,7 +95,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
     const ssize_t more = ::pread(Fd(handle_), buffer + got, n - got,
                                  static_cast<off_t>(offset + got));
     if (more < 0 && errno == EINTR) continue;
-    if (more < 0) throw EReadError("Stream read error");
+    if (more < 0) throw EReadError();
     if (more == 0) break;
     got += static_cast<size_t>(more);
   }
@@ -107,7 +108,7 @@ void TFile::TruncateToStart() {
     result = ::ftruncate(Fd(handle_), 0);
   } while (result != 0 && errno == EINTR);
   if (result != 0 || ::lseek(Fd(handle_), 0, SEEK_SET) != 0) {
-    throw EWriteError(kWriteErrorMessage);
+    throw EWriteError();
   }
 }
 
@@ -123,7 +124,7 @@ size_t TFile::Read(char* buffer, size_t n) {
   for (;;) {
     ssize_t got = ::read(Fd(handle_), buffer, n);
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw EReadError("Stream read error");
+    if (errno != EINTR) throw EReadError();
   }
 }
 
@@ -131,7 +132,7 @@ void TFile::WriteAll(const char* data, size_t n) {
   while (n > 0) {
     ssize_t written = ::write(Fd(handle_), data, n);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw EWriteError(kWriteErrorMessage);
+    if (written <= 0) throw EWriteError();
     data += written;
     n -= static_cast<size_t>(written);
   }
@@ -142,7 +143,7 @@ void TFile::Close() {
   handle_ = kNoHandle;
   // After EINTR the descriptor is closed all the same on Linux; only a real
   // error means written data was lost.
-  if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorMessage);
+  if (::close(fd) != 0 && errno != EINTR) throw EWriteError();
 }
 
 TStdStream::TStdStream(TStdStreamId id) noexcept : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}
@@ -185,6 +186,8 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
   return arguments;
 }
+
+std::string OptionText(std::string_view argument) { return std::string(argument); }
 
 bool TextFileExists(const std::string& name) {
   struct stat info;
@@ -244,6 +247,8 @@ std::string FullPath(const std::string& path) {
   if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
   return normal;
 }
+
+std::string ReportForConsole(std::string_view report) { return std::string(report); }
 
 std::string SystemErrorText(TOsError error) {
   std::string text = std::strerror(error);

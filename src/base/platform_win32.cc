@@ -1,10 +1,12 @@
-// The operating system on Windows, through the ANSI (code page) functions
-// of the Win32 API. The program's bytes are Shift-JIS, the system's ANSI
-// code page where it runs, so names and texts go to and come from the
-// system unchanged: nothing here converts to UTF-16 or UTF-8, and
-// std::filesystem, which goes through UTF-16 and mangles such names with
-// MinGW, is not used. The C runtime does no I/O for the program either:
-// every byte goes through ReadFile and WriteFile.
+// The operating system on Windows, through the Unicode (UTF-16) functions
+// of the Win32 API, so that every file name reaches its file: the program
+// holds names as WTF-8 (win32_text.h converts), never in a code page,
+// where a character the code page lacks would be replaced by a look-alike
+// or a "?". Texts for the user stay in the ANSI code page, the program's
+// Shift-JIS on a Japanese system: the system's error texts, and the names
+// shown in messages. std::filesystem, which mangles such names with MinGW,
+// is not used. The C runtime does no I/O for the program either: every
+// byte goes through ReadFile and WriteFile.
 #include "base/platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -21,6 +23,8 @@
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/shift_jis.h"
+#include "base/win32_text.h"
+#include "base/wtf8.h"
 
 namespace quilnote {
 
@@ -45,7 +49,7 @@ constexpr std::string_view kIdeographicSpace = "\x81\x40";
 // mode of another process stands in the way, and directories open too.
 // Symbolic links are followed.
 HANDLE OpenForQuery(const std::string& name) {
-  return ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  return ::CreateFileW(win32::SystemName(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -71,8 +75,8 @@ TFile TFile::OpenForReading(const std::string& name) {
   // that another process holds open for writing is refused here
   // (ERROR_SHARING_VIOLATION), and one that is being read cannot be
   // changed under the reader.
-  HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const TOsError error = LastError();
     throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
@@ -91,8 +95,8 @@ TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
     case TOpenMode::kWriteOnly: access = GENERIC_WRITE; disposition = OPEN_EXISTING; break;
     case TOpenMode::kWriteTruncateCreate: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
   }
-  HANDLE handle =
-      ::CreateFileA(name.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), access, 0, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     *error = LastError();
     return TFile();
@@ -116,7 +120,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(offset);
   if (::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) == 0) {
-    throw EReadError("Stream read error");
+    throw EReadError();
   }
   size_t got = 0;
   while (got < n) {
@@ -132,7 +136,7 @@ void TFile::TruncateToStart() {
   start.QuadPart = 0;
   if (::SetFilePointerEx(Handle(handle_), start, nullptr, FILE_BEGIN) == 0 ||
       ::SetEndOfFile(Handle(handle_)) == 0) {
-    throw EWriteError(kWriteErrorMessage);
+    throw EWriteError();
   }
 }
 
@@ -151,7 +155,7 @@ size_t TFile::Read(char* buffer, size_t n) {
   if (::ReadFile(Handle(handle_), buffer, TransferSize(n), &got, nullptr) == 0) {
     // A pipe whose writer has closed its end: that is the end of the data.
     if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    throw EReadError("Stream read error");
+    throw EReadError();
   }
   return got;
 }
@@ -161,7 +165,7 @@ void TFile::WriteAll(const char* data, size_t n) {
     DWORD written = 0;
     if (::WriteFile(Handle(handle_), data, TransferSize(n), &written, nullptr) == 0 ||
         written == 0) {
-      throw EWriteError(kWriteErrorMessage);
+      throw EWriteError();
     }
     data += written;
     n -= written;
@@ -171,7 +175,7 @@ void TFile::WriteAll(const char* data, size_t n) {
 void TFile::Close() {
   HANDLE handle = Handle(handle_);
   handle_ = kNoHandle;
-  if (::CloseHandle(handle) == 0) throw EWriteError(kWriteErrorMessage);
+  if (::CloseHandle(handle) == 0) throw EWriteError();
 }
 
 // The error channel is set up on the console device, "CONOUT$", and then
@@ -180,7 +184,7 @@ void TFile::Close() {
 // no device to open, although it would never write there: its channel is
 // tied to standard error directly instead of failing every run.
 TConsoleDevice::TConsoleDevice() {
-  HANDLE device = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+  HANDLE device = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
   if (device != INVALID_HANDLE_VALUE) {
@@ -196,7 +200,7 @@ TConsoleDevice::TConsoleDevice() {
 }
 
 TConsoleDevice::~TConsoleDevice() {
-  if (handle_ != -1) ::CloseHandle(Handle(handle_));
+  if (handle_ != kNoHandle) ::CloseHandle(Handle(handle_));
 }
 
 // Standard error is written through the process's own standard error
@@ -261,13 +265,24 @@ void PrepareProcess() {
 
 std::vector<std::string> ProgramArguments(int, const char* const*) {
   // The C runtime's argv splits the command line by other rules, so the
-  // command line itself is split.
-  const char* command_line = ::GetCommandLineA();
-  return SplitCommandLine(command_line != nullptr ? command_line : "");
+  // command line itself is split: the UTF-16 one, as typed, where the ANSI
+  // one has every character outside the code page replaced.
+  const wchar_t* command_line = ::GetCommandLineW();
+  std::u16string units;
+  for (const wchar_t* unit = command_line; unit != nullptr && *unit != L'\0'; ++unit) {
+    units += static_cast<char16_t>(*unit);
+  }
+  std::vector<std::string> arguments;
+  for (const std::u16string& argument : SplitCommandLine(units)) {
+    arguments.push_back(Wtf8FromUtf16(argument));
+  }
+  return arguments;
 }
 
+std::string OptionText(std::string_view argument) { return win32::CodePage932(argument); }
+
 bool TextFileExists(const std::string& name) {
-  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  const DWORD attributes = ::GetFileAttributesW(win32::SystemName(name).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -283,8 +298,9 @@ TEntryKind EntryKindOf(const std::string& name) {
   DWORD type;
   if (!QueryFile(name, &info, &type)) {
     // Devices such as NUL open, but say nothing of themselves.
-    return ::GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES ? TEntryKind::kMissing
-                                                                        : TEntryKind::kOther;
+    return ::GetFileAttributesW(win32::SystemName(name).c_str()) == INVALID_FILE_ATTRIBUTES
+               ? TEntryKind::kMissing
+               : TEntryKind::kOther;
   }
   const bool regular = type == FILE_TYPE_DISK &&
       (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
@@ -306,11 +322,11 @@ bool SameExistingFile(const std::string& a, const std::string& b) {
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
-std::string ModuleName(const char* argv0) {
-  std::string full;
+std::string ModuleName(const char*) {
+  std::wstring full;
   for (DWORD room = MAX_PATH; room <= 32768 * 2; room *= 2) {
-    std::string path(room, '\0');
-    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), room);
+    std::wstring path(room, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), room);
     if (length == 0) break;
     if (length < room) {
       path.resize(length);
@@ -318,33 +334,18 @@ std::string ModuleName(const char* argv0) {
       break;
     }
   }
-  if (full.empty()) full = argv0 != nullptr ? argv0 : "quilnote.exe";
-  // The name starts after the last separator, found character by
-  // character: the second byte of a two-byte character may be 0x5C, a
-  // backslash when read alone (as in the katakana so, 0x83 0x5C).
-  size_t start = 0;
-  for (size_t i = 0; i < full.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(full[i]);
-    if (IsLeadByte(b)) {
-      ++i;
-    } else if (b == '\\' || b == '/' || b == ':') {
-      start = i + 1;
-    }
-  }
-  return full.substr(start);
+  if (full.empty()) return "quilnote.exe";
+  const size_t separator = full.find_last_of(L"\\/:");
+  return win32::ShownText(separator == std::wstring::npos ? full : full.substr(separator + 1));
 }
 
 std::string FullPath(const std::string& path) {
-  // The system resolves "." and ".." and knows its code page's two-byte
-  // characters. The length asked for first includes the terminating zero.
-  const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::string full(needed, '\0');
-  const DWORD length = ::GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
+  const std::wstring wide = win32::Wide(path);
+  const std::wstring full = win32::FullPathOf(wide);
+  return win32::ShownText(full.empty() ? wide : full);
 }
+
+std::string ReportForConsole(std::string_view report) { return win32::AnsiToOem(report); }
 
 std::string SystemErrorText(TOsError error) {
   char buffer[1024];

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "base/messages.h"
+#include "base/platform.h"
 
 namespace quilnote {
 
@@ -93,7 +94,9 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text) {
 void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink& messages) {
   if (argument.find('-') != std::string_view::npos) {
     // Every prefix is tested on its own; all that match apply, in order.
-    const std::string upper = UpperCase(argument);
+    // A hyphen is a hyphen in every form the argument may take, so the
+    // test above holds for the option's own text too.
+    const std::string upper = UpperCase(OptionText(argument));
     for (const TPaperOption& paper : kPaperOptions) {
       if (StartsWith(upper, paper.prefix)) options.PaperCode = std::string(paper.code);
     }
@@ -118,6 +121,8 @@ void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink
   } else {
     options.PdfFileName = std::string(argument);
   }
+  // The argument as given: on Windows "-?" is also what an option with a
+  // character outside code page 932 reads as, and that asks for no help.
   if (argument == "-?") options.HelpFlag = 'y';
 }
 

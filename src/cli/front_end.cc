@@ -110,7 +110,7 @@ int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress) {
       Run(ProgramArguments(argc, argv), error_console, output_console, progress);
       return 0;
     } catch (const std::bad_alloc&) {
-      throw EOutOfMemory(kOutOfMemoryMessage);
+      throw EOutOfMemory();
     } catch (const Exception&) {
       throw;
     } catch (const std::exception& other) {

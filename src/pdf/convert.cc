@@ -68,7 +68,7 @@ TPDFSettings MakeSettings(char compression_letter, char font_letter, char page_n
   settings.HorizontalMargin = horizontal_margin;
   settings.VerticalMargin = vertical_margin;
   settings.FontSize = font_size;
-  settings.PageNumberReserve = page_number_letter == 'y' ? 8 : 0;
+  settings.PageNumberReserve = page_number_letter == 'y' ? kPageNumberReserve : 0;
   switch (compression_letter) {
     case 'd': settings.CompressionLevel = 2; break;
     case 'f': settings.CompressionLevel = 1; break;

@@ -22,7 +22,7 @@ int ZlibLevel(uint8_t compression_level) {
 
 TDeflater::TDeflater(int zlib_level) {
   if (deflateInit2(&stream_, zlib_level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw ECompressionError("Error");
+    throw ECompressionError();
   }
 }
 
@@ -42,13 +42,13 @@ void TDeflater::Compress(std::string_view input, TMemoryStream& result) {
     stream_.next_out = reinterpret_cast<Bytef*>(result.Extend(out_span));
     stream_.avail_out = static_cast<uInt>(out_span);
     int status = deflate(&stream_, flush);
-    if (status < 0 && status != Z_BUF_ERROR) throw ECompressionError("Error");
+    if (status < 0 && status != Z_BUF_ERROR) throw ECompressionError();
     result.Commit(out_span - stream_.avail_out);
     size_t consumed = in_span - stream_.avail_in;
     in_left -= consumed;
     if (status == Z_STREAM_END) break;
   }
-  if (deflateReset(&stream_) != Z_OK) throw ECompressionError("Error");
+  if (deflateReset(&stream_) != Z_OK) throw ECompressionError();
 }
 
 }  // namespace quilnote

@@ -12,8 +12,10 @@ namespace quilnote {
 
 namespace {
 
-// Copies between streams move at most this many bytes at a time.
-constexpr size_t kCopyBlockSize = 61440;
+// The page number's line, at the foot of the page: 8-point text whose
+// baseline is 6.96 points above the page's bottom edge.
+constexpr int32_t kPageNumberFontSize = 8;
+constexpr double kPageNumberBaseline = 6.96;
 
 // Writes the operators for the next `count` lines of `reader`; nothing for
 // none. Works on any reader of lines: the page writer's wrapped reader, or
@@ -25,11 +27,13 @@ void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t ho
   if (count == 0) return;
   const std::string font(kFontResourceName);
   const float y = StartY(settings.PageHeight, vertical_margin, settings.FontSize);
-  if (page_number_reserve == 8) {
+  if (page_number_reserve == kPageNumberReserve) {
+    // "- n -" centred by its width in half-width characters (4 points each).
     const std::string number = FormatInt(page_number);
     const int64_t x = settings.PageWidth / 2 - 4 * (static_cast<int64_t>(number.size()) + 6);
-    WriteStr(out, "BT\n/" + font + " 8 Tf\n0 0 0 rg " + FormatInt(x) + " " +
-                      FormatFixed2(6.96) + " Td (- " + number + " -)  Tj\nET\n");
+    WriteStr(out, "BT\n/" + font + " " + FormatInt(kPageNumberFontSize) + " Tf\n0 0 0 rg " +
+                      FormatInt(x) + " " + FormatFixed2(kPageNumberBaseline) + " Td (- " +
+                      number + " -)  Tj\nET\n");
   }
   WriteStr(out, "BT\n/" + font + " " + FormatInt(settings.FontSize) + " Tf\n0 0 0 rg " +
                     FormatInt(settings.FontSize) + " TL " + FormatInt(horizontal_margin) + " " +
@@ -88,14 +92,6 @@ void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
   TDeflater deflater(ZlibLevel(settings.CompressionLevel));
   WriteCompressed(out, settings, horizontal_margin, vertical_margin, reader, page_lines.Count(),
                   page_number_reserve, page_number, deflater);
-}
-
-void CopyToStream(TOutputStream& out, std::string_view bytes) {
-  while (!bytes.empty()) {
-    size_t block = bytes.size() < kCopyBlockSize ? bytes.size() : kCopyBlockSize;
-    if (out.Write(bytes.data(), block) != block) throw EWriteError(kWriteErrorMessage);
-    bytes.remove_prefix(block);
-  }
 }
 
 }  // namespace quilnote

@@ -17,8 +17,8 @@ namespace quilnote {
 // Writes the content of a page showing `page_lines`, plain when
 // settings.CompressionLevel is 0, otherwise as one zlib stream of the plain
 // bytes (levels 1, 2 and 3 are zlib's 1, default and 9). The page number is
-// shown when `page_number_reserve` is 8. This is the program's named form
-// of the content writer; the page writer uses the forms below, which read
+// shown when `page_number_reserve` is kPageNumberReserve. This form takes a
+// page's own line list; the page writer uses the forms below, which read
 // the wrapped text in place. Raises EStreamError, ECompressionError or
 // EWriteError ("Stream write error", when `out` does not take a block).
 void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
@@ -47,10 +47,6 @@ void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings
                                 int32_t horizontal_margin, int32_t vertical_margin,
                                 TPageLines lines, int32_t page_number_reserve,
                                 int64_t page_number, TDeflater& deflater);
-
-// Copies `bytes` to `out` in blocks, raising EWriteError "Stream write
-// error" when a block is not taken whole.
-void CopyToStream(TOutputStream& out, std::string_view bytes);
 
 }  // namespace quilnote
 

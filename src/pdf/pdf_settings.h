@@ -7,6 +7,10 @@
 
 namespace quilnote {
 
+// The points kept free at the foot of every page for its number, when page
+// numbers are printed.
+inline constexpr int32_t kPageNumberReserve = 8;
+
 struct TPDFSettings {
   int32_t PageWidth = 0;          // points
   int32_t PageHeight = 0;         // points
@@ -15,7 +19,7 @@ struct TPDFSettings {
   int32_t FontSize = 0;           // points
   uint8_t CompressionLevel = 0;   // 0 none, 1 fastest, 2 default, 3 maximum
   std::string BaseFontName;       // the font face the PDF names
-  int32_t PageNumberReserve = 0;  // 8 when page numbers are printed, else 0
+  int32_t PageNumberReserve = 0;  // kPageNumberReserve when page numbers are printed, else 0
 };
 
 }  // namespace quilnote

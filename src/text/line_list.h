@@ -49,9 +49,9 @@ class TLineReader {
   uint64_t mask_ = 0;
 };
 
-// AssignText, JoinText, Count and Line are the line list's named surface:
-// every routine of the program that handles lines is described in those
-// terms, so they stay even where the page writer reads through a reader.
+// The lines of a text: its bytes, kept whole, read line by line on demand.
+// The page writer reads them through a reader; Line and JoinText serve
+// those that want a line or the whole list at once.
 class TLineList {
  public:
   TLineList() = default;

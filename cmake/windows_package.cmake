@@ -1,0 +1,51 @@
+# quilnote.exe as Windows users get it, and the ZIP it comes in. Included
+# by the top-level CMakeLists.txt for Windows builds only.
+#
+# The executable is stripped and carries a version resource and a manifest;
+# it is linked without a time stamp, so that two builds of one commit give
+# the same bytes. The ZIP (target quilnote_zip) holds one folder,
+# quilnote_<version>_win64: a name without hyphens, so that a path into it
+# is never read as an option.
+
+enable_language(RC)
+
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE QUILNOTE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+set(QUILNOTE_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},0,0")
+set(QUILNOTE_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0")
+set(QUILNOTE_MANIFEST ${CMAKE_BINARY_DIR}/quilnote.exe.manifest)
+configure_file(${PROJECT_SOURCE_DIR}/src/cli/windows/quilnote.exe.manifest ${QUILNOTE_MANIFEST}
+               @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/src/cli/windows/quilnote.rc.in ${CMAKE_BINARY_DIR}/quilnote.rc
+               @ONLY)
+target_sources(quilnote PRIVATE ${CMAKE_BINARY_DIR}/quilnote.rc)
+target_link_options(quilnote PRIVATE $<$<NOT:$<CONFIG:Debug>>:-s> -Wl,--no-insert-timestamp)
+
+# The texts beside the program, for Notepad: UTF-8 with a byte order mark
+# and CR LF line ends. The manual page is formatted as plain text.
+set(QUILNOTE_WINDOWS_TEXTS ${CMAKE_BINARY_DIR}/windows_texts)
+set(quilnote_windows_text_files
+    ${QUILNOTE_WINDOWS_TEXTS}/README.txt ${QUILNOTE_WINDOWS_TEXTS}/MANUAL.txt
+    ${QUILNOTE_WINDOWS_TEXTS}/LICENSE.txt)
+add_custom_command(
+  OUTPUT ${quilnote_windows_text_files}
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}
+          -DOUTPUT=${QUILNOTE_WINDOWS_TEXTS}
+          -P ${PROJECT_SOURCE_DIR}/cmake/windows_texts.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/windows_guide.txt ${PROJECT_SOURCE_DIR}/docs/quilnote.1
+          ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/cmake/windows_texts.cmake
+  VERBATIM)
+add_custom_target(quilnote_windows_texts ALL DEPENDS ${quilnote_windows_text_files})
+
+install(TARGETS quilnote DESTINATION .)
+install(FILES ${quilnote_windows_text_files} DESTINATION .)
+
+set(QUILNOTE_ZIP_FOLDER quilnote_${PROJECT_VERSION}_win64)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DFOLDER=${QUILNOTE_ZIP_FOLDER}
+          -DWORK=${CMAKE_BINARY_DIR}/zip -DOUTPUT=${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip
+          "-DFILES=$<TARGET_FILE:quilnote>;${quilnote_windows_text_files}"
+          -P ${PROJECT_SOURCE_DIR}/cmake/windows_zip.cmake
+  DEPENDS quilnote ${quilnote_windows_text_files} ${PROJECT_SOURCE_DIR}/cmake/windows_zip.cmake
+  VERBATIM)
+add_custom_target(quilnote_zip DEPENDS ${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip)
