@@ -2,6 +2,8 @@
 #include <sched.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +159,39 @@ std::pair<uLong, uint64_t> DocumentSum(const TPDFSettings& settings, const std::
   test::TStringSink statistics;
   WriteDocument(out, settings, lines, statistics);
   return out.Sum();
+}
+
+// Every count a conversion tells, in order.
+struct TProgressLog : TProgressSink {
+  std::vector<std::pair<uint64_t, uint64_t>> told;
+  void PagesWritten(uint64_t written, uint64_t total) noexcept override {
+    told.emplace_back(written, total);
+  }
+};
+
+TEST(DocumentTest, ProgressGoesFromNoPageToEveryPage) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::string(static_cast<size_t>(i % 200), 'w') + "\n";
+  for (const char compression : {'n', 'd'}) {
+    TLineList lines;
+    lines.AssignText(text);
+    ChecksumStream out;
+    test::TStringSink statistics;
+    TProgressLog progress;
+    WriteDocument(out, MakeSettings(compression, 'h', 'n', "A4P", 30, 30, 8), lines, statistics,
+                  &progress);
+    // The last statistics line: "<pages> ページ" CR LF.
+    const std::string& shown = statistics.text;
+    const uint64_t pages = std::stoull(shown.substr(shown.rfind('\n', shown.size() - 3) + 1));
+    ASSERT_GT(pages, 20u);
+    ASSERT_FALSE(progress.told.empty());
+    EXPECT_EQ(progress.told.front(), std::make_pair(uint64_t{0}, pages)) << compression;
+    EXPECT_EQ(progress.told.back(), std::make_pair(pages, pages)) << compression;
+    for (size_t i = 1; i < progress.told.size(); ++i) {
+      EXPECT_GT(progress.told[i].first, progress.told[i - 1].first) << compression;
+      EXPECT_EQ(progress.told[i].second, pages) << compression;
+    }
+  }
 }
 
 TEST(DocumentTest, OneCpuAndAllCpusWriteTheSameBytes) {
