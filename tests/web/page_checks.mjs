@@ -122,6 +122,23 @@ async function checkDownloadName(browser, page) {
   console.log('   downloads: notes.txt as notes.pdf, my-notes.txt as my-notes.pdf');
 }
 
+// A file dropped on the zone is chosen as one from the chooser is; the PDF
+// opens in the browser from the same bytes as the download.
+async function checkDrop(page) {
+  await page.evaluate(() => {
+    const dropped = new DataTransfer();
+    dropped.items.add(new File(['dropped\r\n'], 'dropped.txt', { type: 'text/plain' }));
+    document.getElementById('drop-zone').dispatchEvent(
+      new DragEvent('drop', { dataTransfer: dropped, bubbles: true, cancelable: true }));
+  });
+  await page.waitForFunction(() => !document.getElementById('convert').disabled);
+  const shown = await convert(page);
+  check(shown.exitStatus === 0 && shown.downloadName === 'dropped.pdf', 'a dropped file converts');
+  const open = await page.$eval('#open-pdf', (link) => link.getAttribute('href'));
+  check(open === shown.href, 'the PDF opens in the browser from the download\'s bytes');
+  console.log('   drop zone: a dropped file converts; the PDF opens in the browser too');
+}
+
 // Tab reaches every control in order, with a visible focus, and Enter on
 // #convert converts.
 async function checkKeyboard(page) {
@@ -230,6 +247,7 @@ try {
   await checkAxe(page, 'after a failure report');
   await checkUtf8(page);
   await checkDownloadName(browser, page);
+  await checkDrop(page);
   await checkKeyboard(page);
   await checkAxe(page, 'with a PDF to save');
   await checkLargeText(browser, page);
