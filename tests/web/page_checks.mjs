@@ -244,7 +244,6 @@ try {
   await checkControls(page);
   await checkAxe(page, 'before a run');
   await checkFailureReport(page);
-  await checkAxe(page, 'after a failure report');
   await checkUtf8(page);
   await checkDownloadName(browser, page);
   await checkDrop(page);
