@@ -1,6 +1,5 @@
 // The program as users run it: messages, usage text, exit statuses and the
 // failure report, byte for byte through the real executable.
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,22 +190,6 @@ TEST_F(FrontEndTest, FailureReportsNameTheErrorAndEndWithStatusOne) {
     EXPECT_TRUE(test::IsReport(run.err, c.type, Sjis(c.message))) << c.type;
     EXPECT_EQ(run.out, c.out.empty() ? "" : Sjis(c.out) + "\r\n") << c.type;
   }
-}
-
-TEST(FailureReportTest, InOutErrorMessagesByErrorNumber) {
-  struct Case {
-    int error;
-    const char* message;
-  } cases[] = {
-      {ENOENT, "File not found"},       {ENAMETOOLONG, "Invalid filename"},
-      {ENOTDIR, "Invalid filename"},    {EMFILE, "Too many open files"},
-      {ENFILE, "Too many open files"},  {EACCES, "File access denied"},
-      {EPERM, "File access denied"},    {EROFS, "File access denied"},
-      {ENOSPC, "Disk full"},            {EDQUOT, "Disk full"},
-      {EPIPE, "I/O error 32"},          {EBADF, "I/O error 9"},
-      {EFBIG, "I/O error 27"},          {EIO, "I/O error 5"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(InOutErrorMessage(c.error), c.message) << c.error;
 }
 
 TEST(FailureReportTest, LongMessagesAreCutAtTheLimit) {

@@ -1,20 +1,12 @@
 #include "text/line_list.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <sys/un.h>
-#include <unistd.h>
-
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "base/errors.h"
 #include "test_support.h"
-#include "text/text_file.h"
 
 namespace quilnote {
 namespace {
@@ -85,53 +77,6 @@ TEST(LineListTest, LineReadsByIndexInAnyOrder) {
   EXPECT_THROW(list.Line(4), std::out_of_range);
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
-}
-
-TEST(LoadTextFileTest, ReadsRegularFilesAndProcFiles) {
-  test::TempDir dir;
-  std::string big(3 << 20, 'x');  // larger than one read
-  big[100] = '\n';
-  test::WriteFile(dir.File("big.txt"), big);
-  TLineList list;
-  LoadTextFile(list, dir.File("big.txt"));
-  EXPECT_EQ(list.Count(), 2u);
-  EXPECT_EQ(list.Line(1).size(), big.size() - 101);
-
-  // /proc files claim a size of 0.
-  LoadTextFile(list, "/proc/self/status");
-  EXPECT_GT(list.Count(), 3u);
-}
-
-TEST(LoadTextFileTest, UnopenableFilesNameTheFullPathAndReason) {
-  test::TempDir dir;
-  TLineList list;
-
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-  try {
-    LoadTextFile(list, "./sub/../missing.txt");
-    FAIL() << "opened a missing file";
-  } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Cannot open file \"" + dir.File("missing.txt") +
-                  "\". No such file or directory");
-    // The path is kept apart from the program's words.
-    ASSERT_EQ(e.Text().parts().size(), 3u);
-    EXPECT_EQ(e.Text().parts()[1].bytes, dir.File("missing.txt"));
-    EXPECT_TRUE(e.Text().parts()[1].from_user);
-  }
-  ASSERT_EQ(::chdir("/"), 0);
-}
-
-TEST(LoadTextFileTest, ReadErrorAfterOpening) {
-  test::TempDir dir;
-  TLineList list;
-  // A folder opens for reading but cannot be read.
-  EXPECT_THROW(LoadTextFile(list, dir.path()), EReadError);
-}
-
-TEST(SystemErrorTextTest, DropsTrailingBlanksStopsAndControls) {
-  EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
-  EXPECT_EQ(FullPath("/a//b/./c/../d"), "/a/b/d");
 }
 
 }  // namespace

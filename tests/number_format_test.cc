@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/errors.h"
-#include "base/int32_arith.h"
-
 namespace quilnote {
 namespace {
 
@@ -127,21 +124,6 @@ TEST(NumberFormatTest, IntegersIgnoreTheLocale) {
   EXPECT_EQ(FormatFixed2(805.0399780273438), "805.04");
   std::setlocale(LC_ALL, saved.c_str());
 }
-
-TEST(Int32ArithTest, OverflowKeepsTheLow32Bits) {
-  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-  EXPECT_EQ(Add32(kMax, 1), kMin);
-  EXPECT_EQ(Sub32(kMin, 1), kMax);
-  EXPECT_EQ(Mul32(2, 1073742245), -2147482806);
-  EXPECT_EQ(Sub32(842, Mul32(2, 1073742245)), kMin);
-  EXPECT_EQ(Low32(0x1'0000'0005ull), 5);
-  EXPECT_EQ(CheckedDiv(-7, 2), -3);
-  EXPECT_THROW(CheckedDiv(5, 0), EDivByZero);
-  EXPECT_THROW(CheckedDiv(kMin, -1), EIntOverflow);
-  EXPECT_EQ(CheckedDiv(kMin, 1), kMin);
-}
-
 
 }  // namespace
 }  // namespace quilnote

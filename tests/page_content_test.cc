@@ -1,16 +1,11 @@
 #include "pdf/page_content.h"
 
-#include <random>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include "base/errors.h"
 #include "pdf/convert.h"
-#include "pdf/deflater.h"
-#include "pdf/hex_string.h"
 #include "test_support.h"
 
 namespace quilnote {
@@ -110,52 +105,6 @@ TEST(PageContentTest, CompressedEmptyPageIsTheZlibStreamOfNothing) {
   }
 }
 
-// The compressor fed in blocks of 61,440 bytes through a 65,536-byte output
-// buffer, one fresh compressor per stream.
-std::string BlockwiseDeflate(const std::string& input, int level) {
-  z_stream zs{};
-  EXPECT_EQ(deflateInit2(&zs, level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out;
-  std::vector<unsigned char> buffer(65536);
-  size_t at = 0;
-  int status = Z_OK;
-  do {
-    size_t block = std::min<size_t>(61440, input.size() - at);
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data() + at));
-    zs.avail_in = static_cast<uInt>(block);
-    at += block;
-    int flush = at == input.size() ? Z_FINISH : Z_NO_FLUSH;
-    do {
-      zs.next_out = buffer.data();
-      zs.avail_out = static_cast<uInt>(buffer.size());
-      status = deflate(&zs, flush);
-      out.append(reinterpret_cast<char*>(buffer.data()), buffer.size() - zs.avail_out);
-    } while (zs.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
-  } while (at < input.size());
-  deflateEnd(&zs);
-  return out;
-}
-
-TEST(DeflaterTest, ReusedCompressorGivesTheBytesOfFreshBlockwiseOnes) {
-  std::mt19937 random(99);
-  std::vector<std::string> inputs = {"", "x", std::string(300000, 'a')};
-  for (int i = 0; i < 4; ++i) {
-    std::string s;
-    size_t n = 1000 + static_cast<size_t>(random() % 400000);
-    for (size_t j = 0; j < n; ++j) s += static_cast<char>("0123456789ABCDEF \n"[random() % static_cast<unsigned>(i + 3)]);
-    inputs.push_back(s);
-  }
-  for (int level : {1, Z_DEFAULT_COMPRESSION, 9}) {
-    TDeflater deflater(level);
-    for (const std::string& input : inputs) {
-      TMemoryStream out;
-      deflater.Compress(input, out);
-      EXPECT_TRUE(test::BytesEqual(BlockwiseDeflate(input, level), out.view()))
-          << "level " << level << " size " << input.size();
-    }
-  }
-}
-
 class ShortStream : public TOutputStream {
  public:
   size_t Write(const char*, size_t n) override { return n > 0 ? n - 1 : 0; }
@@ -167,53 +116,6 @@ TEST(PageContentTest, ShortWriteOfCompressedDataFails) {
   lines.AssignText("abc");
   ShortStream out;
   EXPECT_THROW(WritePageContent(out, Paper("A4P", 8, 2), 30, 30, lines, 0, 1), EWriteError);
-}
-
-}  // namespace
-}  // namespace quilnote
-
-namespace quilnote {
-namespace {
-
-// A stream that offers only `room` bytes in place at a time.
-class SmallRoomStream : public TOutputStream {
- public:
-  explicit SmallRoomStream(size_t room) : room_(room) {}
-  size_t Write(const char* data, size_t n) override {
-    bytes.append(data, n);
-    return n;
-  }
-  uint64_t Position() const override { return bytes.size(); }
-  std::span<char> Space(size_t at_least) override {
-    EXPECT_LE(at_least, room_);
-    space_.assign(room_, '\0');
-    return space_;
-  }
-  void Advance(size_t n) override { bytes.append(space_.data(), n); }
-  std::string bytes;
-
- private:
-  size_t room_;
-  std::string space_;
-};
-
-TEST(HexStringTest, LongStringsContinueAcrossTheRoomGiven) {
-  for (size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 33u, 1000u}) {
-    std::string text;
-    std::string hex = "T* <";
-    for (size_t i = 0; i < size; ++i) {
-      text += static_cast<char>(i * 37 + 5);
-      char digits[3];
-      std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(text.back()));
-      hex += digits;
-    }
-    hex += "> Tj\n";
-    for (size_t room : {64u, 65u, 70u, 4096u}) {
-      SmallRoomStream out(room);
-      WriteHexOperand(out, "T* ", text, " Tj\n");
-      EXPECT_TRUE(test::BytesEqual(hex, out.bytes)) << size << " in rooms of " << room;
-    }
-  }
 }
 
 }  // namespace

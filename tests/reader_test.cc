@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
     [](const ::testing::TestParamInfo<ReaderSetup>& param_info) { return Name(param_info.param); });
 
-TEST(ReaderTest2, PopplerRendersTheSampleWithItsJapaneseFont) {
+TEST(RenderingTest, PopplerDrawsTheSampleInItsJapaneseFont) {
   REQUIRE_TOOL("pdftoppm");
   test::TempDir dir;
   test::TStringSink statistics;

@@ -394,12 +394,6 @@ TEST(WindowsErrorTest, SystemErrorTextsEndInNoStopOrLineEnd) {
 
 TEST(WindowsProcessTest, UsesAtLeastOneCpu) { EXPECT_GE(UsableCpuCount(), 1u); }
 
-}  // namespace
-}  // namespace quilnote
-
-namespace quilnote {
-namespace {
-
 TEST(WindowsConsoleTest, NoConsoleMeansStandardErrorNotAFailure) {
   // Under the test runner every standard handle is redirected and Wine
   // gives the process no console: setting up the channel must not fail.
