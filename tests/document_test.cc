@@ -1,20 +1,14 @@
 // Whole documents: the driver, pagination and the cross-reference section.
-#include <sched.h>
-
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include "base/errors.h"
 #include <zlib.h>
 
+#include "base/errors.h"
 #include "pdf/convert.h"
-#include "pdf/page_geometry.h"
-#include "pdf/page_producer.h"
 #include "test_support.h"
-#include "text/wrap.h"
 
 namespace quilnote {
 namespace {
@@ -152,15 +146,6 @@ class ChecksumStream : public TOutputStream {
   uint64_t size_ = 0;
 };
 
-std::pair<uLong, uint64_t> DocumentSum(const TPDFSettings& settings, const std::string& text) {
-  TLineList lines;
-  lines.AssignText(text);
-  ChecksumStream out;
-  test::TStringSink statistics;
-  WriteDocument(out, settings, lines, statistics);
-  return out.Sum();
-}
-
 // Every count a conversion tells, in order.
 struct TProgressLog : TProgressSink {
   std::vector<std::pair<uint64_t, uint64_t>> told;
@@ -192,73 +177,6 @@ TEST(DocumentTest, ProgressGoesFromNoPageToEveryPage) {
       EXPECT_EQ(progress.told[i].second, pages) << compression;
     }
   }
-}
-
-TEST(DocumentTest, OneCpuAndAllCpusWriteTheSameBytes) {
-  cpu_set_t all;
-  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  for (size_t cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-    if (CPU_ISSET(cpu, &all)) {
-      CPU_SET(cpu, &one);
-      break;
-    }
-  }
-  std::string text;
-  for (int i = 0; i < 3000; ++i) text += std::to_string(i * 104729) + Sjis("　漢字かなカナ") + "\n";
-  // One line a page and more pages than run starts are remembered: runs
-  // of several pages each.
-  std::string many;
-#ifndef QUILNOTE_SLOW
-  for (uint64_t i = 0; i < kMaxRunStarts + 1000; ++i) many += static_cast<char>('a' + i % 26) + std::string("\n");
-#endif
-  struct Case {
-    char level;
-    int32_t vertical_margin;
-    const std::string& text;
-  } cases[] = {{'f', 30, text}, {'d', 30, text}, {'m', 30, text}, {'f', 411, many}};
-  for (const Case& c : cases) {
-    const TPDFSettings settings = MakeSettings(c.level, 'h', 'y', "A4P", 30, c.vertical_margin, 8);
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    const auto single = DocumentSum(settings, c.text);
-    ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
-    EXPECT_EQ(single, DocumentSum(settings, c.text)) << c.level << " " << c.text.size();
-  }
-}
-
-TEST(DocumentTest, ProducerWithoutWorkersMakesTheBytesOfOneWithWorkers) {
-  std::string text;
-  for (int i = 0; i < 2000; ++i) text += Sjis("行の") + std::to_string(i) + std::string(static_cast<size_t>(i % 300), 'w') + "\n";
-  TLineList lines;
-  lines.AssignText(text);
-  const TPDFSettings settings = MakeSettings('d', 'h', 'y', "A4P", 30, 30, 8);
-  const TPageStep step = FindPageStep(settings, lines.Text().size() + 1);
-  test::TStringSink statistics;
-  const TWrappedLines wrapped =
-      WrapLines(lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
-                step.lines, statistics);
-  const TPagination pagination = Paginate(step, wrapped.Count());
-  ASSERT_GT(pagination.pages, 10u);
-  std::string made[2];
-  const unsigned workers[2] = {0, 3};
-  for (int w = 0; w < 2; ++w) {
-    TPageProducer producer({settings, pagination, wrapped.Count(), 6, 3}, workers[w], 2);
-    auto take = [&] {
-      TPageRun run = producer.TakeOldest();
-      EXPECT_FALSE(run.error);
-      made[w] += run.bytes.view();
-      producer.Recycle(std::move(run));
-    };
-    for (uint64_t page = 0; page < pagination.pages; page += 2) {
-      if (producer.Full()) take();
-      producer.Submit(page, std::min<uint64_t>(2, pagination.pages - page),
-                      wrapped.ReaderAt(page * pagination.lines_per_page));
-    }
-    while (!producer.Empty()) take();
-  }
-  EXPECT_GT(made[0].size(), 1000u);
-  EXPECT_TRUE(BytesEqual(made[0], made[1]));
 }
 
 TEST(DocumentTest, NoLineFitsFailsBeforeAnyPage) {
