@@ -51,7 +51,7 @@ bool HaveLocale(std::string name) {
   return test::RunShell("locale -a | grep -qix " + test::ShellQuote(name)).status == 0;
 }
 
-TEST(ConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
+TEST(ProgramConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
   test::TempDir dir;
   test::WriteFile(dir.File("in.txt"), "ABC\r\n");
   const std::string usage_sjis = test::RunQuilnote({}, dir.path()).err;
