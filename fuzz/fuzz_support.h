@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "base/console.h"
-#include "../tests/checks.h"
+#include "checks.h"
 
 namespace quilnote::fuzz {
 
