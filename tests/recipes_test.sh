@@ -19,9 +19,14 @@ fi
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 
 # The ssh servers started for the recipes across machines, by process id.
+# The connections to them are shared (ControlMaster, ControlPath
+# $work/ssh/master-<host>): the shared ones are closed first.
 host_pids=()
 stop_hosts() {
-  local pid
+  local pid master
+  for master in "$work"/ssh/master-*; do
+    [ -S "$master" ] && ssh -o ControlPath="$master" -O exit shared 2>/dev/null
+  done
   for pid in "${host_pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${host_pids[@]}"; do
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -242,6 +247,11 @@ Host refuses
 Host *
   HostName 127.0.0.1
   User $user
+  # One connection a host, shared by every job: a login costs a key
+  # exchange, and a job logs in four times (copy, run, copy back, clean up).
+  ControlMaster auto
+  ControlPath $ssh/master-%n
+  ControlPersist 60
   IdentitiesOnly yes
   BatchMode yes
   ConnectTimeout 10
