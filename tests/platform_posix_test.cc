@@ -11,6 +11,18 @@ namespace {
 
 TEST(SystemErrorTextTest, DropsTrailingBlanksStopsAndControls) {
   EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
+  struct Case {
+    std::string text;
+    std::string trimmed;
+  } cases[] = {
+      {"No such file or directory. \n", "No such file or directory"},
+      {"Disk full.\r\n", "Disk full"},
+      {"a.b \t.\x7F", "a.b"},
+      {" . \n", ""},
+      {"", ""},
+      {"Unknown error 999", "Unknown error 999"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TrimSystemText(c.text), c.trimmed) << c.text;
 }
 
 TEST(FullPathTest, ResolvesDotsAndRepeatedSeparatorsByName) {

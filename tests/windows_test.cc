@@ -392,6 +392,19 @@ TEST(WindowsErrorTest, SystemErrorTextsEndInNoStopOrLineEnd) {
   }
 }
 
+TEST(WindowsErrorTest, TrimsWholeShiftJisCharactersOnly) {
+  struct Case {
+    std::string text;
+    std::string trimmed;
+  } cases[] = {
+      {"\x83\x74\x83\x40\x83\x43\x83\x8B\x81\x42\r\n", "\x83\x74\x83\x40\x83\x43\x83\x8B"},
+      {"x\x81\x44\x81\x40 ", "x"},
+      {"\x82\x81\x42", "\x82\x81\x42"},  // 0x81 0x42 ends another character here
+      {"Access is denied.\r\n", "Access is denied"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TrimSystemText(c.text), c.trimmed) << c.text;
+}
+
 TEST(WindowsProcessTest, UsesAtLeastOneCpu) { EXPECT_GE(UsableCpuCount(), 1u); }
 
 TEST(WindowsConsoleTest, NoConsoleMeansStandardErrorNotAFailure) {

@@ -231,9 +231,13 @@ std::string FullPath(const std::string& path);
 // where the two are the same, `report` itself.
 std::string ReportForConsole(std::string_view report);
 
-// The system's description of an error code, with trailing blanks,
-// control characters and full stops removed.
+// The system's description of an error code, trimmed by TrimSystemText.
 std::string SystemErrorText(TOsError error);
+
+// `text` without the blanks, control characters and full stops that end a
+// system's description (on Windows also the ideographic and full-width
+// stops and the ideographic space, cut a whole character at a time).
+std::string TrimSystemText(std::string text);
 
 // The EInOutError message for an error code: "File not found", "Invalid
 // filename", "Too many open files", "File access denied", "Disk full", or

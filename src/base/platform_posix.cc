@@ -250,8 +250,9 @@ std::string FullPath(const std::string& path) {
 
 std::string ReportForConsole(std::string_view report) { return std::string(report); }
 
-std::string SystemErrorText(TOsError error) {
-  std::string text = std::strerror(error);
+std::string SystemErrorText(TOsError error) { return TrimSystemText(std::strerror(error)); }
+
+std::string TrimSystemText(std::string text) {
   while (!text.empty()) {
     unsigned char last = static_cast<unsigned char>(text.back());
     if (last != ' ' && last != '.' && last >= 0x20 && last != 0x7F) break;

@@ -352,7 +352,11 @@ std::string SystemErrorText(TOsError error) {
   const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, static_cast<DWORD>(error), 0, buffer,
                                         sizeof buffer, nullptr);
-  std::string text = length > 0 ? std::string(buffer, length) : "Unknown error " + FormatInt(error);
+  return TrimSystemText(length > 0 ? std::string(buffer, length)
+                                    : "Unknown error " + FormatInt(error));
+}
+
+std::string TrimSystemText(std::string text) {
   // The system's texts end in a full stop and CR LF; in Japanese the stop
   // is the two-byte ideographic one. The text is cut a character at a
   // time, so the 0x81 0x42 that ends another character, say 0x82 0x81 0x42,
