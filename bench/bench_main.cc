@@ -94,14 +94,15 @@ struct UsageError : std::runtime_error {
 
 uint64_t ParseCount(std::string_view text, uint64_t low, uint64_t high, const std::string& what) {
   uint64_t value = 0;
-  if (text.empty() || text.size() > 9) throw UsageError("bad " + what + ": '" + std::string(text) + "'");
+  if (text.empty() || text.size() > 9)
+    throw UsageError("bad " + what + ": '" + std::string(text) + "'");
   for (char c : text) {
     if (c < '0' || c > '9') throw UsageError("bad " + what + ": '" + std::string(text) + "'");
     value = value * 10 + static_cast<uint64_t>(c - '0');
   }
   if (value < low || value > high) {
-    throw UsageError(what + " must be from " + std::to_string(low) + " to " +
-                     std::to_string(high) + ", not " + std::string(text));
+    throw UsageError(what + " must be from " + std::to_string(low) + " to " + std::to_string(high) +
+                     ", not " + std::string(text));
   }
   return value;
 }
@@ -170,8 +171,8 @@ class Workspace {
   explicit Workspace(const std::string& dir) {
     if (dir.empty()) {
       const char* tmp = std::getenv("TMPDIR");
-      std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                            "/quilnote_bench.XXXXXX";
+      std::string pattern =
+          std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/quilnote_bench.XXXXXX";
       if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a folder like " + pattern + ": " +
                                  std::strerror(errno));
@@ -260,9 +261,15 @@ std::string Secs(double s) {
   if (std::isnan(s)) return "—";
   return Format(s < 1 ? "%.3f" : s < 100 ? "%.2f" : "%.1f", s);
 }
-std::string Rate(double mb_per_s) { return Format(mb_per_s < 100 ? "%.1f" : "%.0f", mb_per_s); }
-std::string Mib(double mib) { return std::isnan(mib) ? "—" : Format("%.1f", mib); }
-std::string Spread(const Series& s) { return Secs(s.Min()) + "–" + Secs(s.Max()); }
+std::string Rate(double mb_per_s) {
+  return Format(mb_per_s < 100 ? "%.1f" : "%.0f", mb_per_s);
+}
+std::string Mib(double mib) {
+  return std::isnan(mib) ? "—" : Format("%.1f", mib);
+}
+std::string Spread(const Series& s) {
+  return Secs(s.Min()) + "–" + Secs(s.Max());
+}
 
 // Runs every task once a round, in order, `runs` rounds.
 void RunInterleaved(const std::string& label, const std::vector<Task>& tasks, int runs,
@@ -314,7 +321,7 @@ std::string ReadFirstMatch(const char* path, std::string_view key) {
 }
 
 std::string FileSystemName(const std::string& path) {
-  struct statfs info{};
+  struct statfs info {};
   if (statfs(path.c_str(), &info) != 0) return "unknown file system";
   switch (static_cast<unsigned long>(info.f_type)) {
     case 0xEF53: return "ext4";
@@ -362,8 +369,11 @@ void WriteLineFeeds(const std::string& path, uint64_t bytes) {
 class Bench {
  public:
   Bench(const Options& options, Workspace& work)
-      : options_(options), work_(work), cores_(UsableCpuCount()),
-        xxd_(FindOnPath("xxd")), gzip_(FindOnPath("gzip")) {}
+      : options_(options),
+        work_(work),
+        cores_(UsableCpuCount()),
+        xxd_(FindOnPath("xxd")),
+        gzip_(FindOnPath("gzip")) {}
 
   void PrintHeader() {
     // What a started program inherits: /bin/true's peak RSS after the fork.
@@ -375,14 +385,15 @@ class Bench {
     uname(&system);
     std::string cpu = ReadFirstMatch("/proc/cpuinfo", "model name");
     if (cpu.empty()) cpu = "unknown CPU";
-    std::printf("%s: %u usable cores (affinity mask; %ld online), %s, Linux %s; folder %s (%s); "
-                "medians of %d interleaved runs; a started program's peak RSS includes %.1f MiB "
-                "held by the bench\n\n",
-                date, cores_, sysconf(_SC_NPROCESSORS_ONLN), cpu.c_str(), system.release,
-                work_.path().c_str(), FileSystemName(work_.path()).c_str(), options_.runs,
-                floor_rss);
-    std::printf("| input | command | median wall s | min–max s | median CPU s | input MB/s | "
-                "peak RSS MiB | compared with | its figure | ratio |\n");
+    std::printf(
+        "%s: %u usable cores (affinity mask; %ld online), %s, Linux %s; folder %s (%s); "
+        "medians of %d interleaved runs; a started program's peak RSS includes %.1f MiB "
+        "held by the bench\n\n",
+        date, cores_, sysconf(_SC_NPROCESSORS_ONLN), cpu.c_str(), system.release,
+        work_.path().c_str(), FileSystemName(work_.path()).c_str(), options_.runs, floor_rss);
+    std::printf(
+        "| input | command | median wall s | min–max s | median CPU s | input MB/s | "
+        "peak RSS MiB | compared with | its figure | ratio |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
   }
@@ -426,11 +437,13 @@ class Bench {
     for (char level : std::string_view("fdm")) {
       if (!Has(level)) continue;
       tasks.push_back(ProgramTask(std::string(1, level), input, tag));
-      const int zlib_level = ZlibLevel(static_cast<uint8_t>(level == 'f' ? 1 : level == 'd' ? 2 : 3));
-      tasks.push_back({std::string("zlib") + level, [this, plain_pdf, zlib_level](int, Series& into) {
-                         into.seconds.push_back(DeflatePages(work_.Path(plain_pdf), zlib_level)
-                                                    .cpu_seconds);
-                       }});
+      const int zlib_level = ZlibLevel(static_cast<uint8_t>(level == 'f'   ? 1
+                                                            : level == 'd' ? 2
+                                                                           : 3));
+      tasks.push_back(
+          {std::string("zlib") + level, [this, plain_pdf, zlib_level](int, Series& into) {
+             into.seconds.push_back(DeflatePages(work_.Path(plain_pdf), zlib_level).cpu_seconds);
+           }});
       if (level == 'd' && with_gzip) {
         tasks.push_back(ToolTask("gzip", {gzip_, "-6", "-c", hex}, tag, ".gz"));
       }
@@ -479,8 +492,9 @@ class Bench {
       WriteLineFeeds(work_.Path(input), mb * 1000 * 1000);
       inputs.push_back(input);
       tasks.push_back({input, [this, input](int, Series& into) {
-                         RunResult run = RunProgram({QUILNOTE_EXE, "-cn", "-mp415", input, "/dev/null"},
-                                                    work_.path(), StdoutTo::kCapture);
+                         RunResult run =
+                             RunProgram({QUILNOTE_EXE, "-cn", "-mp415", input, "/dev/null"},
+                                        work_.path(), StdoutTo::kCapture);
                          into.Add(run);
                          memory_statistics_[input] = run.captured;
                        }});
@@ -494,8 +508,8 @@ class Bench {
         std::fprintf(stderr, "note: %s made %llu pages, not one a line\n", inputs[i].c_str(),
                      static_cast<unsigned long long>(pages));
       }
-      const double budget = (1.5 * static_cast<double>(bytes) + 32 * kMiB +
-                             8 * static_cast<double>(pages)) / kMiB;
+      const double budget =
+          (1.5 * static_cast<double>(bytes) + 32 * kMiB + 8 * static_cast<double>(pages)) / kMiB;
       PrintRow(std::to_string(kSizesMb[i]) + " MB of line feeds", "`-cn -mp415` → /dev/null",
                series[i], static_cast<double>(kSizesMb[i]), "RSS budget",
                Mib(budget) + " MiB (" + std::to_string(pages) + " pages)",
@@ -508,34 +522,40 @@ class Bench {
   void PrintNotes() {
     std::printf("\n");
     if (Has('n')) {
-      std::printf("I/O floor: the bench reads the input in 1 MB pieces, hex-encodes them and writes "
-                  "twice as many bytes to a new file in the same folder, and no PDF.\n");
-      if (xxd_.empty()) std::printf("`xxd -p` skipped: xxd is not installed (Debian package xxd).\n");
+      std::printf(
+          "I/O floor: the bench reads the input in 1 MB pieces, hex-encodes them and writes "
+          "twice as many bytes to a new file in the same folder, and no PDF.\n");
+      if (xxd_.empty())
+        std::printf("`xxd -p` skipped: xxd is not installed (Debian package xxd).\n");
     }
     if (options_.levels.find_first_of("fdm") != std::string::npos) {
-      std::printf("zlib CPU ÷ cores: the page contents of the `-cn` PDF deflated one by one at the "
-                  "option's zlib level with the program's parameters, in one thread of the bench; "
-                  "its CPU seconds divided by the %u usable cores.\n",
-                  cores_);
+      std::printf(
+          "zlib CPU ÷ cores: the page contents of the `-cn` PDF deflated one by one at the "
+          "option's zlib level with the program's parameters, in one thread of the bench; "
+          "its CPU seconds divided by the %u usable cores.\n",
+          cores_);
       if (Has('d')) {
         if (gzip_.empty()) {
           std::printf("`gzip -6` skipped: gzip is not installed.\n");
         } else {
-          std::printf("`gzip -6` of the hex form: `gzip -6 -c` of the input hex-encoded (twice its "
-                      "size) to a new file.\n");
+          std::printf(
+              "`gzip -6` of the hex form: `gzip -6 -c` of the input hex-encoded (twice its "
+              "size) to a new file.\n");
         }
       }
     }
     if (options_.memory) {
-      std::printf("RSS budget: 1.5 × input + 32 MiB + 8 bytes a page; ratio = peak RSS ÷ budget.\n");
+      std::printf(
+          "RSS budget: 1.5 × input + 32 MiB + 8 bytes a page; ratio = peak RSS ÷ budget.\n");
     }
-    std::printf("Ratios are the program's median wall time ÷ the figure's median. CPU s is the "
-                "program's user and system time: where it is close to the wall time, the program "
-                "ran on about one core (the machine busy with other work, or serial work in the "
-                "program), and the zlib figure, which assumes all %u cores, cannot be met. "
-                "Outputs go to new files in the folder (the page cache); peak RSS is the largest "
-                "of the runs.\n",
-                cores_);
+    std::printf(
+        "Ratios are the program's median wall time ÷ the figure's median. CPU s is the "
+        "program's user and system time: where it is close to the wall time, the program "
+        "ran on about one core (the machine busy with other work, or serial work in the "
+        "program), and the zlib figure, which assumes all %u cores, cannot be met. "
+        "Outputs go to new files in the folder (the page cache); peak RSS is the largest "
+        "of the runs.\n",
+        cores_);
     std::fflush(stdout);
   }
 
@@ -552,8 +572,8 @@ class Bench {
   Task ProgramTask(const std::string& level, const std::string& input, const std::string& tag) {
     return {level, [this, level, input, tag](int round, Series& into) {
               const std::string out = work_.NewFile(Name("c" + level, tag, round, ".pdf"));
-              RunResult run =
-                  RunProgram({QUILNOTE_EXE, "-c" + level, input, out}, work_.path(), StdoutTo::kNull);
+              RunResult run = RunProgram({QUILNOTE_EXE, "-c" + level, input, out}, work_.path(),
+                                         StdoutTo::kNull);
               into.Add(run);
               work_.Remove(out);
             }};
@@ -578,7 +598,9 @@ class Bench {
   std::map<std::string, std::string> memory_statistics_;
 };
 
-extern "C" void OnStopSignal(int) { g_stop_requested = 1; }
+extern "C" void OnStopSignal(int) {
+  g_stop_requested = 1;
+}
 
 int Main(int argc, char** argv) {
   Options options;
@@ -594,7 +616,7 @@ int Main(int argc, char** argv) {
   // Large buffers come from mmap and go back at once, so that the bench
   // holds little when it forks (a child's peak RSS starts from that).
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
@@ -608,16 +630,16 @@ int Main(int argc, char** argv) {
     for (uint64_t mb : options.sizes_mb) {
       const auto size_start = std::chrono::steady_clock::now();
       bench.MeasureSize(mb);
-      std::fprintf(stderr, "[%llu MB] done in %.0f s\n", static_cast<unsigned long long>(mb),
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - size_start)
-                       .count());
+      std::fprintf(
+          stderr, "[%llu MB] done in %.0f s\n", static_cast<unsigned long long>(mb),
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - size_start).count());
     }
     if (options.memory) {
       const auto memory_start = std::chrono::steady_clock::now();
       bench.MeasureMemory();
-      std::fprintf(stderr, "[memory] done in %.0f s\n",
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - memory_start)
-                       .count());
+      std::fprintf(
+          stderr, "[memory] done in %.0f s\n",
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - memory_start).count());
     }
     bench.PrintNotes();
   } catch (const Interrupted&) {
@@ -635,4 +657,6 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace quilnote::bench
 
-int main(int argc, char** argv) { return quilnote::bench::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return quilnote::bench::Main(argc, argv);
+}

@@ -162,7 +162,7 @@ std::string FindOnPath(const std::string& name) {
     std::string_view folder = rest.substr(0, colon);
     if (folder.empty()) folder = ".";
     const std::string candidate = std::string(folder) + "/" + name;
-    struct stat info{};
+    struct stat info {};
     if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {
       return candidate;

@@ -30,10 +30,10 @@ enum class StdoutTo {
 };
 
 struct RunResult {
-  double seconds = 0;      // wall time from fork to the reaped exit
+  double seconds = 0;       // wall time from fork to the reaped exit
   double cpu_seconds = 0;   // the child's user and system CPU time
   double peak_rss_mib = 0;  // ru_maxrss of the child
-  std::string captured;    // standard output, with StdoutTo::kCapture
+  std::string captured;     // standard output, with StdoutTo::kCapture
 };
 
 // Runs `args` (args[0] looked up on PATH unless it holds a '/') in the

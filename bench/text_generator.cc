@@ -55,13 +55,15 @@ void AppendWord(std::string& out, XorShift& random) {
       break;
     }
     case 7: {  // ASCII word and digits
-      static constexpr std::string_view kWords[] = {"quilnote ", "PDF ", "version 1.2 ", "log: ",
-                                                    "error=0 ", "2026-12-07 ", "OK ", "id=4711 "};
+      static constexpr std::string_view kWords[] = {"quilnote ", "PDF ",     "version 1.2 ",
+                                                    "log: ",     "error=0 ", "2026-12-07 ",
+                                                    "OK ",       "id=4711 "};
       out += kWords[random.Below(8)];
       break;
     }
     case 8: {  // half-width katakana
-      for (uint32_t n = 2 + random.Below(6); n > 0; --n) out += static_cast<char>(0xA6 + random.Below(58));
+      for (uint32_t n = 2 + random.Below(6); n > 0; --n)
+        out += static_cast<char>(0xA6 + random.Below(58));
       break;
     }
     default:  // punctuation: 、。「」
@@ -83,10 +85,10 @@ void GenerateText(const std::string& path, uint64_t bytes) {
     chunk.clear();
     while (chunk.size() < (1 << 20)) {
       uint32_t kind = random.Below(100);
-      size_t length = kind < 8    ? 0                              // blank line
-                      : kind < 80 ? 20 + random.Below(100)         // fits the width
-                      : kind < 95 ? 140 + random.Below(300)        // wraps once or twice
-                                  : 500 + random.Below(2000);      // a long paragraph
+      size_t length = kind < 8    ? 0                          // blank line
+                      : kind < 80 ? 20 + random.Below(100)     // fits the width
+                      : kind < 95 ? 140 + random.Below(300)    // wraps once or twice
+                                  : 500 + random.Below(2000);  // a long paragraph
       size_t start = chunk.size();
       while (chunk.size() - start < length) AppendWord(chunk, random);
       chunk += "\r\n";

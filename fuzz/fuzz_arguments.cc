@@ -26,9 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScanArgument(argument, options, quiet);
     std::optional<int32_t> value = ParseWholeNumber(argument);
     // A number read back from its decimal form is the same number.
-    if (value && ParseWholeNumber(std::to_string(*value)) != value) fuzz::Fail("decimal round trip");
+    if (value && ParseWholeNumber(std::to_string(*value)) != value)
+      fuzz::Fail("decimal round trip");
   }
   if (options.PaperCode.size() != 3) fuzz::Fail("paper code");
-  if (std::string("dnmf").find(options.CompressionLetter) == std::string::npos) fuzz::Fail("letter");
+  if (std::string("dnmf").find(options.CompressionLetter) == std::string::npos)
+    fuzz::Fail("letter");
   return 0;
 }

@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t bytes = 0;
   while (reader.Next(&current)) {
     line = current;
-    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) fuzz::Fail("break in line");
+    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+      fuzz::Fail("break in line");
     bytes += line.size();
     ++count;
   }

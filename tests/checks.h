@@ -22,9 +22,10 @@ inline std::string CheckXref(std::string_view pdf) {
   if (pdf.size() < 5 || pdf.substr(pdf.size() - 5) != "%%EOF") return "no %%EOF at the end";
   size_t sx = pdf.rfind("startxref\n");
   if (sx == std::string_view::npos) return "no startxref";
-  size_t xref = static_cast<size_t>(
-      std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10));
-  if (xref >= pdf.size() || pdf.substr(xref, 5) != "xref\n") return "startxref does not point at xref";
+  size_t xref =
+      static_cast<size_t>(std::strtoull(std::string(pdf.substr(sx + 10, 24)).c_str(), nullptr, 10));
+  if (xref >= pdf.size() || pdf.substr(xref, 5) != "xref\n")
+    return "startxref does not point at xref";
   size_t p = xref + 5;
   size_t eol = pdf.find('\n', p);
   if (eol == std::string_view::npos) return "no subsection line";
@@ -38,8 +39,8 @@ inline std::string CheckXref(std::string_view pdf) {
     if (entry.size() != 20 || entry.substr(10) != " 00000 n \n") {
       return "bad entry for object " + std::to_string(n);
     }
-    size_t offset = static_cast<size_t>(
-        std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10));
+    size_t offset =
+        static_cast<size_t>(std::strtoull(std::string(entry.substr(0, 10)).c_str(), nullptr, 10));
     std::string head = std::to_string(n) + " 0 obj\n";
     if (offset >= pdf.size() || pdf.substr(offset, head.size()) != head) {
       return "entry of object " + std::to_string(n) + " points at offset " +
@@ -57,8 +58,8 @@ inline std::string CheckXref(std::string_view pdf) {
 // cut line rebuild it, never split a two-byte character and close only
 // past their threshold.
 inline std::string CheckWrapPieces(const std::vector<std::string_view>& lines,
-                                   const std::vector<std::string_view>& pieces,
-                                   int32_t available, int32_t font_size) {
+                                   const std::vector<std::string_view>& pieces, int32_t available,
+                                   int32_t font_size) {
   size_t next = 0;
   for (std::string_view line : lines) {
     if (LineWidth(line.size(), font_size) <= available) {

@@ -29,8 +29,17 @@ const SplitCase kCases[] = {
     // Separators.
     {"PlainWords", "q a bc d", {"a", "bc", "d"}},
     {"RunsOfBlanksAndTabs", "q   a \t\t b", {"a", "b"}},
-    {"ControlBytesSeparate", "q a\x01" "b\x1F" "c\r\nd", {"a", "b", "c", "d"}},
-    {"DelAndNulAreOrdinary", "q a\x7F" "b c\0d"s, {"a\x7F" "b", "c\0d"s}},
+    {"ControlBytesSeparate",
+     "q a\x01"
+     "b\x1F"
+     "c\r\nd",
+     {"a", "b", "c", "d"}},
+    {"DelAndNulAreOrdinary",
+     "q a\x7F"
+     "b c\0d"s,
+     {"a\x7F"
+      "b",
+      "c\0d"s}},
     {"TrailingBlanks", "q a b \t  ", {"a", "b"}},
 
     // Quoting.
@@ -62,11 +71,13 @@ const SplitCase kCases[] = {
     {"LeadByteTakesQuote", "q \x81\"a b", {"\x81\"a", "b"}},
     {"LeadByteTakesClosingQuote", "q \"\x81\" b\" c", {"\x81\" b", "c"}},
     {"LeadByteTakesLeadByte", "q \x81\x81\x81 a b", {"\x81\x81\x81 a", "b"}},
-    {"TrailByte5CBeforeQuote", "q \"" SO "\" " HYOU " \"" HYOU " " SO "\"",
+    {"TrailByte5CBeforeQuote",
+     "q \"" SO "\" " HYOU " \"" HYOU " " SO "\"",
      {SO, HYOU, HYOU " " SO}},
     {"TrailByte5CThenQuotedStretch", "q " SO "\"x y\"", {SO "x y"}},
     {"LeadByteAtEnd", "q a\x81", {"a\x81"}},
-    {"LeadByteRanges", "q \xE0 \xFC  \x80 \xA0 \xDF \xFD \xFF",
+    {"LeadByteRanges",
+     "q \xE0 \xFC  \x80 \xA0 \xDF \xFD \xFF",
      {"\xE0 \xFC ", "\x80", "\xA0", "\xDF", "\xFD", "\xFF"}},
 
     // The program name.
@@ -128,8 +139,8 @@ TEST(SplitUtf16CommandLineTest, SurrogatesAndBackslashLookalikesAreOrdinaryUnits
   // U+835C, whose low bytes are backslashes; U+2022 ends in a quote byte.
   const std::u16string line = u"q \U00020BB7\u91CE \u5C5C\u835C\"\u2022 x\" " +
                               std::u16string(1, char16_t{0xD800}) + u"\"y z\"";
-  const std::vector<std::u16string> expected = {
-      u"\U00020BB7\u91CE", u"\u5C5C\u835C\u2022 x", std::u16string(1, char16_t{0xD800}) + u"y z"};
+  const std::vector<std::u16string> expected = {u"\U00020BB7\u91CE", u"\u5C5C\u835C\u2022 x",
+                                                std::u16string(1, char16_t{0xD800}) + u"y z"};
   EXPECT_EQ(SplitCommandLine(line), expected);
 }
 

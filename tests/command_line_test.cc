@@ -142,13 +142,18 @@ TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
       {{"-ml10", "-ml20"}, With([](TCommandOptions& o) { o.HorizontalMargin = 20; })},
       {{"-ml"}, TCommandOptions()},
       {{"-fg"}, With([](TCommandOptions& o) { o.FontLetter = 'g'; })},
-      {{"-fi12"}, With([](TCommandOptions& o) { o.FontLetter = 'i'; o.FontSize = 12; })},
+      {{"-fi12"}, With([](TCommandOptions& o) {
+         o.FontLetter = 'i';
+         o.FontSize = 12;
+       })},
       {{"-fm", "-fhx"}, With([](TCommandOptions& o) { o.FontLetter = 'h'; })},
       {{"-ml-5"}, With([](TCommandOptions& o) { o.HorizontalMargin = -5; })},
       {{"-mlx1e"}, TCommandOptions()},
       {{"-ml$1E"}, TCommandOptions()},
-      {{"-ml0x1e", "-mp$ffffffff"},
-       With([](TCommandOptions& o) { o.HorizontalMargin = 30; o.VerticalMargin = -1; })},
+      {{"-ml0x1e", "-mp$ffffffff"}, With([](TCommandOptions& o) {
+         o.HorizontalMargin = 30;
+         o.VerticalMargin = -1;
+       })},
       {{"-ml 40"}, With([](TCommandOptions& o) { o.HorizontalMargin = 40; })},
       {{"-ml40 "}, TCommandOptions()},
       {{"-fh2147483648"}, TCommandOptions()},
@@ -156,8 +161,10 @@ TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
       {{"-?"}, With([](TCommandOptions& o) { o.HelpFlag = 'y'; })},
       {{"-?x"}, TCommandOptions()},
       {{"my-file.txt", "out.pdf"}, With([](TCommandOptions& o) { o.TextFileName = "out.pdf"; })},
-      {{"a.txt", "b.txt", "c.pdf"},
-       With([](TCommandOptions& o) { o.TextFileName = "a.txt"; o.PdfFileName = "c.pdf"; })},
+      {{"a.txt", "b.txt", "c.pdf"}, With([](TCommandOptions& o) {
+         o.TextFileName = "a.txt";
+         o.PdfFileName = "c.pdf";
+       })},
   };
   test::TStringSink quiet;
   for (const ScanCase& c : cases) {

@@ -64,9 +64,11 @@ TEST(ProgramConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
   } cases[] = {
       {{"LANG=C.UTF-8"}, {}, usage_utf8},
       {{"LC_ALL=C"}, {}, usage_sjis},  // ASCII cannot show Japanese: all as it is
-      {{"LANG=C.UTF-8"}, {"-cn", "in.txt", "o.pdf"},
+      {{"LANG=C.UTF-8"},
+       {"-cn", "in.txt", "o.pdf"},
        "132 桁\r\n1 行\r\n1 行/ページ\r\n1 ページ\r\n"},
-      {{"LC_ALL=C.UTF-8"}, {"in.txt", "\xE8\xA1\xA8/o.pdf"},
+      {{"LC_ALL=C.UTF-8"},
+       {"in.txt", "\xE8\xA1\xA8/o.pdf"},
        "Cannot create file \"" + dir.File("\xE8\xA1\xA8/o.pdf") + "\". No such file or directory."},
   };
   for (const Case& c : cases) {
@@ -94,9 +96,9 @@ TEST(ProgramConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
     EXPECT_EQ(piped.out, usage_sjis) << locale;
     test::RunResult report = test::RunShell("cd " + test::ShellQuote(dir.path()) + " && " + env +
                                             "exec " + test::Exe() + " in.txt no/o.pdf");
-    EXPECT_TRUE(test::IsReport(report.err, "EFCreateError",
-                               "Cannot create file \"" + dir.File("no/o.pdf") +
-                                   "\". No such file or directory."))
+    EXPECT_TRUE(test::IsReport(
+        report.err, "EFCreateError",
+        "Cannot create file \"" + dir.File("no/o.pdf") + "\". No such file or directory."))
         << locale;
   }
 }

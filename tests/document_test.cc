@@ -28,8 +28,8 @@ Converted Convert(const std::string& text, char compression = 'n', char page_num
   test::WriteFile(dir.File("in.txt"), text);
   Converted result;
   test::TStringSink statistics;
-  ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), compression, font_letter,
-                  page_numbers, paper, h, v, font, statistics);
+  ConvertTextFile(dir.File("in.txt"), dir.File("out.pdf"), compression, font_letter, page_numbers,
+                  paper, h, v, font, statistics);
   result.out = statistics.text;
   result.pdf = test::ReadFile(dir.File("out.pdf"));
   return result;
@@ -72,8 +72,9 @@ TEST(DocumentTest, WorkedExampleByteForByte) {
 TEST(DocumentTest, EmptyTextIsOnePageWithAnEmptyStream) {
   Converted plain = Convert("");
   EXPECT_TRUE(BytesEqual(Statistics("132", 0, 0, 1), plain.out));
-  EXPECT_NE(plain.pdf.find("<< /Length 8 0 R >>\nstream\n\nendstream\nendobj\n8 0 obj\n0\nendobj\n"),
-            std::string::npos);
+  EXPECT_NE(
+      plain.pdf.find("<< /Length 8 0 R >>\nstream\n\nendstream\nendobj\n8 0 obj\n0\nendobj\n"),
+      std::string::npos);
   EXPECT_EQ(test::CheckXref(plain.pdf), "");
 
   Converted packed = Convert("", 'd');
@@ -99,7 +100,9 @@ TEST(DocumentTest, LinesAreSpreadOverPages) {
     uint64_t last = static_cast<uint64_t>(c.lines) - c.per_page * (c.pages - 1);
     std::string content = test::StreamOf(conv.pdf, static_cast<int>(3 * c.pages + 4));
     size_t shown = 0;
-    for (size_t at = content.find(" Tj\n"); at != std::string::npos; at = content.find(" Tj\n", at + 1)) ++shown;
+    for (size_t at = content.find(" Tj\n"); at != std::string::npos;
+         at = content.find(" Tj\n", at + 1))
+      ++shown;
     EXPECT_EQ(shown, last + (c.page_numbers == 'y' ? 1 : 0)) << c.lines;
   }
 }
@@ -115,7 +118,9 @@ TEST(DocumentTest, FourHundredPagesListEveryObject) {
 
 TEST(DocumentTest, CompressedStreamsMatchPlainOnesAndTheirLengths) {
   std::string text;
-  for (int i = 0; i < 700; ++i) text += Sjis("見出しと本文の行 ") + std::to_string(i) + std::string(static_cast<size_t>(i % 200), 'z') + "\r\n";
+  for (int i = 0; i < 700; ++i)
+    text += Sjis("見出しと本文の行 ") + std::to_string(i) +
+            std::string(static_cast<size_t>(i % 200), 'z') + "\r\n";
   Converted plain = Convert(text, 'n', 'y');
   for (char letter : {'f', 'd', 'm'}) {
     Converted packed = Convert(text, letter, 'y');
@@ -210,8 +215,8 @@ TEST(DocumentTest, DriverChecksAndFileErrors) {
       EXPECT_TRUE(BytesEqual(Sjis(c.message), e.what()));
     }
   }
-  EXPECT_THROW(ConvertTextFile(dir.File("missing.txt"), dir.File("o.pdf"), 'n', 'h', 'n', "A4P",
-                               30, 30, 8, statistics),
+  EXPECT_THROW(ConvertTextFile(dir.File("missing.txt"), dir.File("o.pdf"), 'n', 'h', 'n', "A4P", 30,
+                               30, 8, statistics),
                EFOpenError);
 }
 

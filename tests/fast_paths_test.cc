@@ -19,7 +19,8 @@ namespace {
 // Random bytes, with line breaks and their neighbours (0x09-0x0E, 0x8A,
 // 0x8D) common, so that near misses are tried as often as hits.
 std::string RandomBytes(std::mt19937& random, size_t n) {
-  static constexpr unsigned char kNear[] = {0x0A, 0x0D, 0x09, 0x0B, 0x0C, 0x0E, 0x8A, 0x8D, 0x00, 0xFF};
+  static constexpr unsigned char kNear[] = {0x0A, 0x0D, 0x09, 0x0B, 0x0C,
+                                            0x0E, 0x8A, 0x8D, 0x00, 0xFF};
   std::string bytes(n, '\0');
   for (char& c : bytes) {
     const auto pick = static_cast<uint32_t>(random());
@@ -36,7 +37,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
     while (stop < text.size() && text[stop] != '\n' && text[stop] != '\r') ++stop;
     lines.emplace_back(text.substr(start, stop - start));
     start = stop + 1;
-    if (stop < text.size() && text[stop] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    if (stop < text.size() && text[stop] == '\r' && start < text.size() && text[start] == '\n')
+      ++start;
   }
   return lines;
 }
@@ -68,7 +70,8 @@ TEST(FastPathTest, AgreesWithThePortablePathAtEveryLengthAndAlignment) {
       }
       for (size_t n = 0; n <= 200; n += 1 + n / 16) {
         const std::string_view text(at, n);
-        ASSERT_EQ(test::LinesOf(TLineReader(at, n)), SplitLines(text)) << n << " bytes at " << align;
+        ASSERT_EQ(test::LinesOf(TLineReader(at, n)), SplitLines(text))
+            << n << " bytes at " << align;
         std::string fast(2 * n, '?'), portable(2 * n, '!');
         ASSERT_EQ(EncodeHex(at, n, fast.data()), fast.data() + 2 * n);
         ASSERT_EQ(EncodeHexPortable(at, n, portable.data()), portable.data() + 2 * n);

@@ -175,8 +175,8 @@ TEST_F(FaultTest, AFailingPageEndsTheFileAfterThePagesBeforeIt) {
   text += std::string(80 << 20, 'z') + "\nafter\n";
   test::WriteFile(dir_.File("mixed.txt"), text);
   for (std::string level : {"-cf", "-cd"}) {
-    RunResult run = Run("ulimit -v 220000 && exec " + test::Exe() + " -fh1 " + level +
-                        " mixed.txt out.pdf");
+    RunResult run =
+        Run("ulimit -v 220000 && exec " + test::Exe() + " -fh1 " + level + " mixed.txt out.pdf");
     EXPECT_EQ(run.status, 1) << level << run.err;
     EXPECT_TRUE(IsReport(run.err, "EStreamError", "Out of memory while expanding memory stream.") ||
                 IsReport(run.err, "EOutOfMemory", "Out of memory."))
@@ -215,7 +215,8 @@ TEST(MemoryBoundTest, EachPageOfBareLineFeedsCostsAFewBytes) {
     };
     const double growth = (peak_kb("large.txt") - peak_kb("small.txt")) * 1024;
     // 1.5 x the added input and 8 bytes an added page (one byte, one page).
-    EXPECT_LT(growth, 1.5 * static_cast<double>(large - small) + 8.0 * static_cast<double>(large - small))
+    EXPECT_LT(growth,
+              1.5 * static_cast<double>(large - small) + 8.0 * static_cast<double>(large - small))
         << level;
   }
 }
@@ -241,15 +242,25 @@ std::string EveryByte() {
 }
 
 TEST(HostileInputTest, ConvertsOrReportsWithinMemory) {
-  const std::string sample = test::ReadFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt");
+  const std::string sample =
+      test::ReadFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt");
   const HostileCase cases[] = {
       {"only NUL", [] { return std::string(1 << 20, '\0'); }, {}, false},
       {"only CR", [] { return std::string(20000, '\r'); }, {"-p"}, false},
       {"only LF", [] { return std::string(20000, '\n'); }, {"-cn"}, false},
       {"CR LF pairs", [] { return Repeat("\r\n", 10000); }, {"-cm"}, false},
-      {"one line of 2 MB at font size 1", [] { return Repeat("ab\x82\xA0", 1 << 19); }, {"-fh1"}, true},
-      {"one line of 2 MB plain", [] { return Repeat("ab\x82\xA0", 1 << 19); }, {"-fh1", "-cn"}, true},
-      {"lone lead bytes", [] { return Repeat("\x82\n\x82\x82\r\xFC\xFC\xFC\r\n", 2000); }, {}, false},
+      {"one line of 2 MB at font size 1",
+       [] { return Repeat("ab\x82\xA0", 1 << 19); },
+       {"-fh1"},
+       true},
+      {"one line of 2 MB plain",
+       [] { return Repeat("ab\x82\xA0", 1 << 19); },
+       {"-fh1", "-cn"},
+       true},
+      {"lone lead bytes",
+       [] { return Repeat("\x82\n\x82\x82\r\xFC\xFC\xFC\r\n", 2000); },
+       {},
+       false},
       {"every byte but NUL", EveryByte, {"-cf"}, false},
       {"every byte, negative width", EveryByte, {"-ml400"}, false},
       {"wide margins", [&] { return sample; }, {"-ml2147483647", "-mp2147483647"}, false},
@@ -269,7 +280,8 @@ TEST(HostileInputTest, ConvertsOrReportsWithinMemory) {
     std::string command = "cd " + ShellQuote(dir.path()) + " && exec timeout 120 " + test::Exe();
     for (const std::string& option : c.options) command += " " + ShellQuote(option);
     RunResult run = RunShell(command + " in.txt out.pdf");
-    ASSERT_TRUE(run.status == 0 || run.status == 1) << c.name << ": status " << run.status << run.err;
+    ASSERT_TRUE(run.status == 0 || run.status == 1)
+        << c.name << ": status " << run.status << run.err;
     if (run.status == 0) {
       EXPECT_EQ(run.err, "") << c.name;
       std::string pdf = test::ReadFile(dir.File("out.pdf"));

@@ -14,7 +14,8 @@ TEST(FontObjectsTest, EveryFaceByteForByte) {
     TPDFObjMemManager table(1000, 1000);
     table.SetCount(2);
     EXPECT_EQ(WriteFontObjects(out, table, name), 3u);
-    EXPECT_TRUE(test::BytesEqual("%PDF-1.3\n" + test::ExpectedFontObjects(name), out.view())) << name;
+    EXPECT_TRUE(test::BytesEqual("%PDF-1.3\n" + test::ExpectedFontObjects(name), out.view()))
+        << name;
     EXPECT_EQ(table.Count(), 5u);
     if (name == "HeiseiKakuGo-W5") {
       EXPECT_EQ(table.Offsets()[2], 9);

@@ -42,9 +42,7 @@ const std::string kFontSizeMessage = "フォントサイズが数字ではあり
 
 class FrontEndTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    test::WriteFile(dir_.File("in.txt"), "ABC\r\n\x82\xA0\x82\xA2\r\n");
-  }
+  void SetUp() override { test::WriteFile(dir_.File("in.txt"), "ABC\r\n\x82\xA0\x82\xA2\r\n"); }
   test::TempDir dir_;
 };
 
@@ -90,9 +88,8 @@ TEST_F(FrontEndTest, ConversionPrintsStatisticsOnlyOnStandardOutput) {
   test::RunResult run = RunQuilnote({"-cn", "in.txt", "out.pdf"}, dir_.path());
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
-  EXPECT_TRUE(BytesEqual(CrLfLines({Sjis("132 桁"), Sjis("2 行"), Sjis("2 行/ページ"),
-                                    Sjis("1 ページ")}),
-                         run.out));
+  EXPECT_TRUE(BytesEqual(
+      CrLfLines({Sjis("132 桁"), Sjis("2 行"), Sjis("2 行/ページ"), Sjis("1 ページ")}), run.out));
   EXPECT_EQ(test::ReadFile(dir_.File("out.pdf")).size(), 1310u);
 }
 
@@ -129,15 +126,13 @@ TEST_F(FrontEndTest, AFileThatIsNotAPdfIsNeverOverwritten) {
     std::vector<std::string> args;
     bool refused;
   } cases[] = {
-      {{"a.txt", "b.txt", "c.txt"}, true},           // quilnote *.txt
-      {{"-o", "out.pdf", "notes.txt"}, true},        // "-o" is an option that matches nothing
-      {{"report.pdf", "in.txt"}, true},              // swapped names after a first run
-      {{"in.txt", "link.pdf"}, true},                // a symbolic link to a text file
-      {{"in.txt", "late.pdf"}, true},
-      {{"in.txt", "empty.pdf"}, false},
-      {{"in.txt", "report.pdf"}, false},             // a PDF, even a broken one
-      {{"in.txt", "junk.pdf"}, false},
-      {{"in.txt", "new.pdf"}, false},
+      {{"a.txt", "b.txt", "c.txt"}, true},     // quilnote *.txt
+      {{"-o", "out.pdf", "notes.txt"}, true},  // "-o" is an option that matches nothing
+      {{"report.pdf", "in.txt"}, true},        // swapped names after a first run
+      {{"in.txt", "link.pdf"}, true},          // a symbolic link to a text file
+      {{"in.txt", "late.pdf"}, true},         {{"in.txt", "empty.pdf"}, false},
+      {{"in.txt", "report.pdf"}, false},  // a PDF, even a broken one
+      {{"in.txt", "junk.pdf"}, false},        {{"in.txt", "new.pdf"}, false},
   };
   for (const Case& c : cases) {
     test::TempDir dir;
@@ -157,7 +152,8 @@ TEST_F(FrontEndTest, AFileThatIsNotAPdfIsNeverOverwritten) {
     for (const std::string& a : c.args) why += "[" + a + "]";
     EXPECT_EQ(run.status, 0) << why;
     if (c.refused) {
-      EXPECT_TRUE(BytesEqual(Sjis("Pdfファイルが既にあり、PDFではありません") + "\r\n", run.err)) << why;
+      EXPECT_TRUE(BytesEqual(Sjis("Pdfファイルが既にあり、PDFではありません") + "\r\n", run.err))
+          << why;
       EXPECT_EQ(run.out, "") << why;
       EXPECT_EQ(Folder(dir.path()), before) << why << ": the folder changed";
     } else {
@@ -176,13 +172,18 @@ TEST_F(FrontEndTest, FailureReportsNameTheErrorAndEndWithStatusOne) {
   } cases[] = {
       {{"-fh0", "in.txt", "out.pdf"}, "EDivByZero", "Division by zero.", ""},
       {{"-sa4l", "-ml1073742245", "-fh-1", "in.txt", "out.pdf"},
-       "EIntOverflow", "Arithmetic overflow.", ""},
+       "EIntOverflow",
+       "Arithmetic overflow.",
+       ""},
       {{"-mp500", "in.txt", "out.pdf"}, "EDivByZero", "Division by zero.", "132 桁"},
-      {{"in.txt", "nofolder/out.pdf"}, "EFCreateError",
+      {{"in.txt", "nofolder/out.pdf"},
+       "EFCreateError",
        "Cannot create file \"" + dir_.File("nofolder/out.pdf") + "\". No such file or directory.",
        ""},
-      {{"in.txt", "."}, "EFCreateError",
-       "Cannot create file \"" + dir_.path() + "\". Is a directory.", ""},
+      {{"in.txt", "."},
+       "EFCreateError",
+       "Cannot create file \"" + dir_.path() + "\". Is a directory.",
+       ""},
   };
   for (const Case& c : cases) {
     test::RunResult run = RunQuilnote(c.args, dir_.path());

@@ -18,16 +18,26 @@ TEST(NumberFormatTest, Fixed2RoundsHalvesAwayFromZero) {
     double value;
     const char* text;
   } cases[] = {
-      {805.0399780273438, "805.04"},  {546.2999877929688, "546.30"},
-      {1048576.125, "1048576.13"},    {0.125, "0.13"},
-      {-0.125, "-0.13"},              {2.5, "2.50"},
-      {-64.95999908447266, "-64.96"}, {6.96, "6.96"},
-      {0.0, "0.00"},                  {-0.0, "0.00"},
-      {-0.004, "0.00"},               {0.005, "0.01"},
-      {-0.005, "-0.01"},              {0.0049999, "0.00"},
-      {9.995, "9.99"},                {99.995000000000005, "100.00"},
-      {2147483647.0, "2147483647.00"}, {-4.0e9, "-4000000000.00"},
-      {1e-30, "0.00"},                {131072.0625, "131072.06"},
+      {805.0399780273438, "805.04"},
+      {546.2999877929688, "546.30"},
+      {1048576.125, "1048576.13"},
+      {0.125, "0.13"},
+      {-0.125, "-0.13"},
+      {2.5, "2.50"},
+      {-64.95999908447266, "-64.96"},
+      {6.96, "6.96"},
+      {0.0, "0.00"},
+      {-0.0, "0.00"},
+      {-0.004, "0.00"},
+      {0.005, "0.01"},
+      {-0.005, "-0.01"},
+      {0.0049999, "0.00"},
+      {9.995, "9.99"},
+      {99.995000000000005, "100.00"},
+      {2147483647.0, "2147483647.00"},
+      {-4.0e9, "-4000000000.00"},
+      {1e-30, "0.00"},
+      {131072.0625, "131072.06"},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatFixed2(c.value), c.text) << c.value;
 }
@@ -91,8 +101,9 @@ TEST(NumberFormatTest, ExactDecimalMatchesTheLibrary) {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     if (!std::isfinite(value)) continue;
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value,
-                                   std::chars_format::fixed, 1100).ptr;
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 1100)
+            .ptr;
     std::string digits(text.data(), end);
     const size_t point = digits.find('.');
     digits.erase(point, 1);

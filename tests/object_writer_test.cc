@@ -26,14 +26,19 @@ TEST(ObjectWriterTest, NumbersOffsetsReservedObjectsAndAdoptedRuns) {
     uint64_t count;
     std::vector<uint64_t> offsets;  // entries 0 ... offsets.size() - 1
   } cases[] = {
-      {"objects of the file", [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager&) {
+      {"objects of the file",
+       [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager&) {
          WriteStr(out, "x");
          EXPECT_EQ(file.Open(out), 1u);
          file.Close(out);
          EXPECT_EQ(file.Open(out), 2u);
          file.Close(out);
-       }, "x1 0 obj\nendobj\n2 0 obj\nendobj\n", 2, {1, 16}},
-      {"reserved first, written last", [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager&) {
+       },
+       "x1 0 obj\nendobj\n2 0 obj\nendobj\n",
+       2,
+       {1, 16}},
+      {"reserved first, written last",
+       [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager&) {
          EXPECT_EQ(file.Reserve(2), 1u);
          EXPECT_EQ(file.Open(out), 3u);
          file.Close(out);
@@ -41,8 +46,12 @@ TEST(ObjectWriterTest, NumbersOffsetsReservedObjectsAndAdoptedRuns) {
          file.Close(out);
          file.OpenReserved(out, 1);
          file.Close(out);
-       }, "3 0 obj\nendobj\n2 0 obj\nendobj\n1 0 obj\nendobj\n", 3, {30, 15, 0}},
-      {"a run adopted where it lands", [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager& table) {
+       },
+       "3 0 obj\nendobj\n2 0 obj\nendobj\n1 0 obj\nendobj\n",
+       3,
+       {30, 15, 0}},
+      {"a run adopted where it lands",
+       [](TMemoryStream& out, TObjectWriter& file, TPDFObjMemManager& table) {
          file.Open(out);
          file.Close(out);
          TMemoryStream buffer;
@@ -55,9 +64,12 @@ TEST(ObjectWriterTest, NumbersOffsetsReservedObjectsAndAdoptedRuns) {
          WriteStr(out, buffer.view());
          EXPECT_EQ(file.Open(out), 4u);
          file.Close(out);
-       }, "1 0 obj\nendobj\n2 0 obj\nendobj\n3 0 obj\nendobj\n4 0 obj\nendobj\n", 4,
+       },
+       "1 0 obj\nendobj\n2 0 obj\nendobj\n3 0 obj\nendobj\n4 0 obj\nendobj\n",
+       4,
        {0, 15, 30, 45}},
-      {"a run that failed inside an object", [](TMemoryStream& out, TObjectWriter&, TPDFObjMemManager& table) {
+      {"a run that failed inside an object",
+       [](TMemoryStream& out, TObjectWriter&, TPDFObjMemManager& table) {
          TMemoryStream buffer;
          TObjectWriter run(1);
          run.Open(buffer);
@@ -67,7 +79,10 @@ TEST(ObjectWriterTest, NumbersOffsetsReservedObjectsAndAdoptedRuns) {
          EXPECT_EQ(run.Closed(), 1u);
          run.Adopt(table, out.Position());
          WriteStr(out, buffer.view());
-       }, "1 0 obj\nendobj\n2 0 obj\n", 1, {0, 15}},
+       },
+       "1 0 obj\nendobj\n2 0 obj\n",
+       1,
+       {0, 15}},
   };
   for (const Case& c : cases) {
     TPDFObjMemManager table(1000, 1000);

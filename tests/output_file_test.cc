@@ -31,7 +31,9 @@ const std::string kVictim = "a text the user keeps\r\n";
 
 // What the hook does at the moment the PDF file has been opened.
 std::string g_from, g_to;
-void MoveOntoName() { ASSERT_EQ(std::rename(g_from.c_str(), g_to.c_str()), 0); }
+void MoveOntoName() {
+  ASSERT_EQ(std::rename(g_from.c_str(), g_to.c_str()), 0);
+}
 
 class HookGuard {
  public:
@@ -48,8 +50,8 @@ std::string Convert(const std::string& text, const std::string& pdf, TConversion
 TEST(OutputFileRaceTest, WhatLandsOnTheNameAfterTheOpenIsNeverTouched) {
   struct Case {
     const char* what;
-    bool earlier_pdf;     // out.pdf exists before the run (kept.pdf links to it)
-    std::string from;     // moved onto `to` right after the PDF file is opened
+    bool earlier_pdf;  // out.pdf exists before the run (kept.pdf links to it)
+    std::string from;  // moved onto `to` right after the PDF file is opened
     std::string to;
     TConversion result;
   } cases[] = {
@@ -93,7 +95,8 @@ TEST(OutputFileRaceTest, WhatLandsOnTheNameAfterTheOpenIsNeverTouched) {
 RunResult RunAsUser(const std::string& dir, const std::string& command) {
   const std::string as_user =
       ::geteuid() == 0 ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups " : "exec ";
-  return test::RunShell("cd " + ShellQuote(dir) + " && " + as_user + "sh -c " + ShellQuote(command));
+  return test::RunShell("cd " + ShellQuote(dir) + " && " + as_user + "sh -c " +
+                        ShellQuote(command));
 }
 
 TEST(OutputFileTest, EachFileTheRunMustNotDestroySurvives) {
@@ -111,8 +114,8 @@ TEST(OutputFileTest, EachFileTheRunMustNotDestroySurvives) {
   } cases[] = {
       {"a text that cannot be opened beside an earlier PDF", "chmod 000 in.txt",
        exe + " in.txt out.pdf", 1, "EFOpenError", "", "out.pdf", ""},
-      {"a text that fails while read beside an earlier PDF", "",
-       exe + " /proc/self/mem out.pdf", 1, "EReadError", "", "out.pdf", ""},
+      {"a text that fails while read beside an earlier PDF", "", exe + " /proc/self/mem out.pdf", 1,
+       "EReadError", "", "out.pdf", ""},
       {"a read-only file that is not a PDF", "cp in.txt ro.pdf && chmod 444 ro.pdf",
        exe + " in.txt ro.pdf", 0, "", refusal, "ro.pdf", ""},
       {"a read-only PDF", "chmod 444 out.pdf", exe + " in.txt out.pdf", 1, "EFCreateError", "",
@@ -120,8 +123,8 @@ TEST(OutputFileTest, EachFileTheRunMustNotDestroySurvives) {
       {"a write-only file is written unseen", "cp in.txt wo.pdf && chmod 222 wo.pdf",
        exe + " in.txt wo.pdf", 0, "", "", "in.txt", "wo.pdf"},
       {"a FIFO is written", "mkfifo -m 666 fifo.pdf",
-       "cat fifo.pdf > got.pdf & " + exe + " in.txt fifo.pdf; status=$?; wait; exit $status", 0,
-       "", "", "in.txt", "got.pdf"},
+       "cat fifo.pdf > got.pdf & " + exe + " in.txt fifo.pdf; status=$?; wait; exit $status", 0, "",
+       "", "in.txt", "got.pdf"},
   };
   for (const Case& c : cases) {
     test::TempDir dir;
@@ -129,7 +132,10 @@ TEST(OutputFileTest, EachFileTheRunMustNotDestroySurvives) {
     WriteFile(dir.File("in.txt"), kText);
     WriteFile(dir.File("out.pdf"), kEarlierPdf);
     ASSERT_EQ(test::RunShell("cd " + ShellQuote(dir.path()) + " && chmod 666 in.txt out.pdf && " +
-                             (c.setup.empty() ? ":" : c.setup)).status, 0) << c.what;
+                             (c.setup.empty() ? ":" : c.setup))
+                  .status,
+              0)
+        << c.what;
     const std::string kept_before = ReadFile(dir.File(c.kept));
     RunResult run = RunAsUser(dir.path(), c.command);
     EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;

@@ -74,8 +74,8 @@ TEST(PageContentTest, PageNumberPositions) {
   };
   for (const Case& c : cases) {
     std::string got = Content(Paper(c.paper, 8), 30, 30, "a", 8, c.page);
-    std::string expected = std::string("0 0 0 rg ") + c.x + " 6.96 Td (- " +
-                           std::to_string(c.page) + " -)  Tj\n";
+    std::string expected =
+        std::string("0 0 0 rg ") + c.x + " 6.96 Td (- " + std::to_string(c.page) + " -)  Tj\n";
     EXPECT_NE(got.find(expected), std::string::npos) << c.paper << " " << c.page << "\n" << got;
   }
 }
@@ -101,7 +101,8 @@ TEST(PageContentTest, CompressedEmptyPageIsTheZlibStreamOfNothing) {
                                    std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8),
                                    std::string("\x78\xDA\x03\x00\x00\x00\x00\x01", 8)};
   for (uint8_t level = 1; level <= 3; ++level) {
-    EXPECT_TRUE(test::BytesEqual(expected[level], Content(Paper("A4P", 8, level), 30, 30, "", 8, 1)));
+    EXPECT_TRUE(
+        test::BytesEqual(expected[level], Content(Paper("A4P", 8, level), 30, 30, "", 8, 1)));
   }
 }
 

@@ -12,10 +12,10 @@ TEST(PageGeometryTest, RunsHoldAboutTheirTextAndAreCappedByPages) {
     TPageStep step;
     uint64_t text_bytes, raw_lines, pages_per_run;
   } cases[] = {
-      {{98, 97}, 8 << 20, 100000, 4},              // about 8 KB a page
-      {{98, 97}, 10 << 20, 100, 1},                // pages larger than a run's text
+      {{98, 97}, 8 << 20, 100000, 4},                   // about 8 KB a page
+      {{98, 97}, 10 << 20, 100, 1},                     // pages larger than a run's text
       {{2, 1}, 2'000'000, 1'000'000, kMaxPagesPerRun},  // tiny pages: the page cap
-      {{2, 1}, 400'000'000, 200'000'000, 4096},    // the run-start limit above the cap
+      {{2, 1}, 400'000'000, 200'000'000, 4096},         // the run-start limit above the cap
   };
   for (const Case& c : cases) {
     const TRunPlan plan = PlanRuns(c.step, c.text_bytes + 1, c.text_bytes, c.raw_lines);

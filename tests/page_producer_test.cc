@@ -43,7 +43,8 @@ std::string MadePages(const TPageSetup& setup, const TWrappedLines& wrapped, uns
 TEST(PageProducerTest, WorkersAndRunsMakeTheBytesOfOnePageAfterAnother) {
   std::string text;
   for (int i = 0; i < 2000; ++i) {
-    text += Sjis("行の") + std::to_string(i) + std::string(static_cast<size_t>(i % 300), 'w') + "\n";
+    text +=
+        Sjis("行の") + std::to_string(i) + std::string(static_cast<size_t>(i % 300), 'w') + "\n";
   }
   // One line a page (at a vertical margin of 411): runs of many pages.
   std::string tiny;

@@ -34,13 +34,13 @@ TEST(InOutErrorMessageTest, MessagesByErrorNumber) {
     int error;
     const char* message;
   } cases[] = {
-      {ENOENT, "File not found"},       {ENAMETOOLONG, "Invalid filename"},
-      {ENOTDIR, "Invalid filename"},    {EMFILE, "Too many open files"},
-      {ENFILE, "Too many open files"},  {EACCES, "File access denied"},
-      {EPERM, "File access denied"},    {EROFS, "File access denied"},
-      {ENOSPC, "Disk full"},            {EDQUOT, "Disk full"},
-      {EPIPE, "I/O error 32"},          {EBADF, "I/O error 9"},
-      {EFBIG, "I/O error 27"},          {EIO, "I/O error 5"},
+      {ENOENT, "File not found"},      {ENAMETOOLONG, "Invalid filename"},
+      {ENOTDIR, "Invalid filename"},   {EMFILE, "Too many open files"},
+      {ENFILE, "Too many open files"}, {EACCES, "File access denied"},
+      {EPERM, "File access denied"},   {EROFS, "File access denied"},
+      {ENOSPC, "Disk full"},           {EDQUOT, "Disk full"},
+      {EPIPE, "I/O error 32"},         {EBADF, "I/O error 9"},
+      {EFBIG, "I/O error 27"},         {EIO, "I/O error 5"},
   };
   for (const Case& c : cases) EXPECT_EQ(InOutErrorMessage(c.error), c.message) << c.error;
 }

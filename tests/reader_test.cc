@@ -19,7 +19,9 @@ using test::RunShell;
 using test::ShellQuote;
 
 // CP932 bytes to UTF-8, or nothing when iconv does not know them.
-std::optional<std::string> Utf8(std::string_view sjis) { return test::Iconv("UTF-8", "CP932", sjis); }
+std::optional<std::string> Utf8(std::string_view sjis) {
+  return test::Iconv("UTF-8", "CP932", sjis);
+}
 
 // Japanese text: sentences, then every double-byte character that iconv
 // converts, row by row (the user-defined rows F0-F9 left out: readers
@@ -55,12 +57,12 @@ std::string JapaneseText() {
 // what iconv gives on the left, what the reader shows on the right.
 const std::map<std::string, std::string>& ReaderFolds() {
   static const std::map<std::string, std::string> folds = {
-      {"\\", "¥"},            // 5C
-      {"￣", "‾"},            // 8150
-      {"∥", "‖"},            // 8161
-      {"￠", "¢"},            // 8191
-      {"￡", "£"},            // 8192
-      {"￢", "¬"},            // 81CA, EEF9, FA54
+      {"\\", "¥"},  // 5C
+      {"￣", "‾"},  // 8150
+      {"∥", "‖"},   // 8161
+      {"￠", "¢"},  // 8191
+      {"￡", "£"},  // 8192
+      {"￢", "¬"},  // 81CA, EEF9, FA54
       // NEC/IBM compatibility kanji come back as their unified forms.
       {"\uFA10", "\u585A"},      // ED80, FA9C 塚
       {"\u5BEC", "\u5BDB"},      // ED8E, FAAA 寬
@@ -74,7 +76,8 @@ const std::map<std::string, std::string>& ReaderFolds() {
 
 std::string Fold(std::string text) {
   for (const auto& [from, to] : ReaderFolds()) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
       text.replace(at, from.size(), to);
     }
   }
@@ -123,7 +126,9 @@ std::string Name(const ReaderSetup& s) {
          s.font_letter + std::to_string(s.font_size);
 }
 
-void PrintTo(const ReaderSetup& s, std::ostream* out) { *out << Name(s); }
+void PrintTo(const ReaderSetup& s, std::ostream* out) {
+  *out << Name(s);
+}
 
 class ReaderTest : public ::testing::TestWithParam<ReaderSetup> {};
 
@@ -155,12 +160,13 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
       << fonts.out;
 
   // The wrapped lines, page by page, as the program spreads them.
-  TPDFSettings settings = MakeSettings(s.compression, s.font_letter, s.page_numbers, s.paper,
-                                       30, 30, s.font_size);
+  TPDFSettings settings =
+      MakeSettings(s.compression, s.font_letter, s.page_numbers, s.paper, 30, 30, s.font_size);
   TLineList text_lines;
   LoadTextFile(text_lines, input);
-  const TWrappedLines wrapped = WrapLines(
-      text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize}, 0, statistics);
+  const TWrappedLines wrapped =
+      WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize}, 0,
+                statistics);
   std::vector<std::string_view> lines;
   TWrappedReader reader = wrapped.ReaderAt(0);
   for (std::string_view line; reader.Next(&line);) lines.push_back(line);
@@ -176,7 +182,8 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
     ASSERT_EQ(extract.status, 0) << extract.err;
     std::vector<std::string> expected;
     if (s.page_numbers == 'y') expected.push_back("-" + std::to_string(page) + "-");
-    for (uint64_t i = (page - 1) * per_page; i < std::min<uint64_t>(lines.size(), page * per_page); ++i) {
+    for (uint64_t i = (page - 1) * per_page; i < std::min<uint64_t>(lines.size(), page * per_page);
+         ++i) {
       std::optional<std::string> utf8 = Utf8(lines[i]);
       ASSERT_TRUE(utf8.has_value()) << "line " << i;
       std::string line = NoBlanks(Fold(*utf8));
@@ -196,27 +203,30 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
   EXPECT_EQ(draw.status, 0) << draw.err;
   std::string pixels = test::ReadFile(image);
   size_t dark = 0;
-  for (size_t i = pixels.size() / 2; i < pixels.size(); ++i) dark += static_cast<unsigned char>(pixels[i]) < 128;
+  for (size_t i = pixels.size() / 2; i < pixels.size(); ++i)
+    dark += static_cast<unsigned char>(pixels[i]) < 128;
   EXPECT_GT(dark, 100u) << "page 1 rendered blank";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Setups, ReaderTest,
-    ::testing::Values(ReaderSetup{'n', 'y', "A4P", 'h', 8, "HeiseiKakuGo-W5"},
-                      ReaderSetup{'f', 'n', "B5L", 'i', 10, "HeiseiMin-W3"},
-                      ReaderSetup{'d', 'y', "A3P", 'm', 12, "MS-Mincho"},
-                      ReaderSetup{'m', 'y', "B4L", 'g', 9, "MS-Gothic"},
-                      ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
-    [](const ::testing::TestParamInfo<ReaderSetup>& param_info) { return Name(param_info.param); });
+INSTANTIATE_TEST_SUITE_P(Setups, ReaderTest,
+                         ::testing::Values(ReaderSetup{'n', 'y', "A4P", 'h', 8, "HeiseiKakuGo-W5"},
+                                           ReaderSetup{'f', 'n', "B5L", 'i', 10, "HeiseiMin-W3"},
+                                           ReaderSetup{'d', 'y', "A3P", 'm', 12, "MS-Mincho"},
+                                           ReaderSetup{'m', 'y', "B4L", 'g', 9, "MS-Gothic"},
+                                           ReaderSetup{'d', 'n', "A4L", 'h', 8, "HeiseiKakuGo-W5"}),
+                         [](const ::testing::TestParamInfo<ReaderSetup>& param_info) {
+                           return Name(param_info.param);
+                         });
 
 TEST(RenderingTest, PopplerDrawsTheSampleInItsJapaneseFont) {
   REQUIRE_TOOL("pdftoppm");
   test::TempDir dir;
   test::TStringSink statistics;
-  ConvertTextFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt", dir.File("s.pdf"),
-                  'd', 'h', 'y', "A4P", 30, 30, 8, statistics);
-  test::RunResult render = RunShell("pdftoppm -r 72 -gray -f 1 -l 1 " +
-                                    ShellQuote(dir.File("s.pdf")) + " " + ShellQuote(dir.File("p")));
+  ConvertTextFile(std::string(QUILNOTE_SOURCE_DIR) + "/samples/sample.txt", dir.File("s.pdf"), 'd',
+                  'h', 'y', "A4P", 30, 30, 8, statistics);
+  test::RunResult render =
+      RunShell("pdftoppm -r 72 -gray -f 1 -l 1 " + ShellQuote(dir.File("s.pdf")) + " " +
+               ShellQuote(dir.File("p")));
   EXPECT_EQ(render.status, 0) << render.err;
   std::string pixels = test::ReadFile(dir.File("p-1.pgm"));
   size_t dark = 0;

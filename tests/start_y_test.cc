@@ -25,7 +25,9 @@ float ExtendedStartY(int32_t page_height, int32_t vertical_margin, int32_t font_
   return static_cast<float>(y);
 }
 
-bool HaveExtended() { return std::numeric_limits<long double>::digits == 64; }
+bool HaveExtended() {
+  return std::numeric_limits<long double>::digits == 64;
+}
 
 TEST(StartYTest, KnownValues) {
   constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
@@ -38,18 +40,19 @@ TEST(StartYTest, KnownValues) {
       {595, 40, 10, 546.29998779296875f},
       {842, 900, 8, -64.95999908447265625f},
       {131106, 0, 39, 131072.0625f},
-      {0, 0, 0, 0.0f},                 // +0, not -0
-      {-7, -7, 0, 0.0f},               // x - x is +0
+      {0, 0, 0, 0.0f},    // +0, not -0
+      {-7, -7, 0, 0.0f},  // x - x is +0
       {100, 0, 0, 100.0f},
       {0, 0, -100, 87.0f},
       {kMin, 0, 0, -2147483648.0f},
-      {kMax, kMin, 0, -1.0f},          // the difference wraps
-      {0, 0, kMin, 1868310773.76f},    // -(-2^31) x 0.87
-      {kMax, 0, kMax, 279172874.0f},   // 2^31 - 1 - 0.87 x (2^31 - 1)
+      {kMax, kMin, 0, -1.0f},         // the difference wraps
+      {0, 0, kMin, 1868310773.76f},   // -(-2^31) x 0.87
+      {kMax, 0, kMax, 279172874.0f},  // 2^31 - 1 - 0.87 x (2^31 - 1)
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Bits(StartY(c.height, c.margin, c.font)), Bits(c.y))
-        << c.height << " " << c.margin << " " << c.font << ": " << StartY(c.height, c.margin, c.font);
+        << c.height << " " << c.margin << " " << c.font << ": "
+        << StartY(c.height, c.margin, c.font);
   }
 }
 
@@ -70,25 +73,20 @@ TEST(StartYTest, MatchesExtendedPrecisionOnPageGeometry) {
 
 // Numbers of every size, with the edges of the 32-bit range over-represented.
 int32_t ExtremeInt32(std::mt19937_64& rng) {
-  static constexpr int32_t kEdges[] = {std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::min() + 1,
-                                       -1, 0, 1,
-                                       std::numeric_limits<int32_t>::max() - 1,
-                                       std::numeric_limits<int32_t>::max()};
+  static constexpr int32_t kEdges[] = {
+      std::numeric_limits<int32_t>::min(),     std::numeric_limits<int32_t>::min() + 1, -1, 0, 1,
+      std::numeric_limits<int32_t>::max() - 1, std::numeric_limits<int32_t>::max()};
   const uint64_t r = rng();
   const auto bits = static_cast<uint32_t>(r >> 32);
   switch (r & 3) {
-    case 0:
-      return kEdges[(r >> 2) % std::size(kEdges)];
-    case 1:
-      return static_cast<int32_t>(bits);
+    case 0: return kEdges[(r >> 2) % std::size(kEdges)];
+    case 1: return static_cast<int32_t>(bits);
     case 2: {  // a random width, so every magnitude turns up
       const auto width = static_cast<unsigned>((r >> 2) % 32);
       const uint32_t magnitude = bits >> width;
       return (r >> 8) & 1 ? static_cast<int32_t>(0u - magnitude) : static_cast<int32_t>(magnitude);
     }
-    default:
-      return static_cast<int32_t>(bits % 6001u) - 3000;
+    default: return static_cast<int32_t>(bits % 6001u) - 3000;
   }
 }
 

@@ -56,10 +56,9 @@ std::string Escaped(std::string_view bytes) {
   while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
   size_t from = at > 40 ? at - 40 : 0;
   return ::testing::AssertionFailure()
-         << "bytes differ at offset " << at << " (expected " << expected.size()
-         << " bytes, got " << actual.size() << ")\n  expected: ..."
-         << Escaped(expected.substr(from, 100)) << "\n  actual:   ..."
-         << Escaped(actual.substr(from, 100));
+         << "bytes differ at offset " << at << " (expected " << expected.size() << " bytes, got "
+         << actual.size() << ")\n  expected: ..." << Escaped(expected.substr(from, 100))
+         << "\n  actual:   ..." << Escaped(actual.substr(from, 100));
 }
 
 ::testing::AssertionResult IsReport(const std::string& err, const std::string& type,
@@ -73,7 +72,8 @@ std::string Escaped(std::string_view bytes) {
   }
   const std::string rest = err.substr(eol + 2);
   if (rest != message + "\r\n\r\n") {
-    return ::testing::AssertionFailure() << "message: " << BytesEqual(message + "\r\n\r\n", rest).message();
+    return ::testing::AssertionFailure()
+           << "message: " << BytesEqual(message + "\r\n\r\n", rest).message();
   }
   return ::testing::AssertionSuccess();
 }
@@ -125,11 +125,13 @@ std::string StreamOf(std::string_view pdf, int number) {
 std::string ExpectedFontObjects(const std::string& name) {
   return "3 0 obj\n<<\n/Type /Font\n/Name /F0\n/Subtype /Type0\n/BaseFont /" + name +
          "\n/DescendantFonts [4 0 R]\n/Encoding /90ms-RKSJ-H\n>>\nendobj\n"
-         "4 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + name +
+         "4 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" +
+         name +
          "\n/WinCharSet 128\n/FontDescriptor 5 0 R\n/CIDSystemInfo\n<<\n"
          "/Registry(Adobe) /Ordering(Japan1) /Supplement 2\n>>\n/DW 1000\n"
          "/W [ 231 389 500 631 631 500 ]\n>>\nendobj\n"
-         "5 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" + name +
+         "5 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" +
+         name +
          "\n/Flags 5\n/FontBBox [ -100 -141 1100 1000 ]\n/StemV 91\n/StemH 91\n"
          "/ItalicAngle 0\n/CapHeight 859\n/XHeight 430\n/Ascent 859\n/Descent -141\n"
          "/Leading 0\n/MaxWidth 1000\n/AvgWidth 500\n"

@@ -112,13 +112,13 @@ std::string ExpectedFontObjects(const std::string& name);
 
 }  // namespace quilnote::test
 
-#define REQUIRE_TOOL(name)                                                  \
-  do {                                                                      \
-    if (!::quilnote::test::HaveTool(name)) {                                \
+#define REQUIRE_TOOL(name)                                                          \
+  do {                                                                              \
+    if (!::quilnote::test::HaveTool(name)) {                                        \
       if (std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true") \
-        FAIL() << "required tool missing: " << (name);                       \
-      GTEST_SKIP() << "tool not installed: " << (name);                      \
-    }                                                                       \
+        FAIL() << "required tool missing: " << (name);                              \
+      GTEST_SKIP() << "tool not installed: " << (name);                             \
+    }                                                                               \
   } while (0)
 
 #endif  // QUILNOTE_TESTS_TEST_SUPPORT_H_

@@ -90,7 +90,9 @@ std::string ShellQuote(std::string_view word) {
   return quoted + "'";
 }
 
-std::string Exe() { return ShellQuote(QUILNOTE_EXE); }
+std::string Exe() {
+  return ShellQuote(QUILNOTE_EXE);
+}
 
 RunResult RunShell(const std::string& command) {
   TempDir dir;

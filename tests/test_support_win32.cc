@@ -12,8 +12,8 @@ namespace quilnote::test {
 std::string Sjis(std::string_view utf8) {
   const int size = static_cast<int>(utf8.size());
   if (size == 0) return "";
-  const int wide_size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size,
-                                              nullptr, 0);
+  const int wide_size =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
   if (wide_size <= 0) throw std::runtime_error("not UTF-8");
   std::wstring wide(static_cast<size_t>(wide_size), L'\0');
   ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wide_size);

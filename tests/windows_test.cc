@@ -76,8 +76,8 @@ class WindowsTest : public testing::Test {
     const DWORD length = ::GetTempPathW(MAX_PATH, temp);
     ASSERT_GT(length, 0u);
     ASSERT_LT(length, static_cast<DWORD>(MAX_PATH));
-    wide_folder_ = std::wstring(temp, length) + L"quilnote_test_" +
-                   std::to_wstring(::GetCurrentProcessId());
+    wide_folder_ =
+        std::wstring(temp, length) + L"quilnote_test_" + std::to_wstring(::GetCurrentProcessId());
     folder_ = win32::ShownText(wide_folder_);
     ASSERT_NE(::CreateDirectoryW(wide_folder_.c_str(), nullptr), 0) << folder_;
     previous_ = CurrentFolder();
@@ -202,12 +202,12 @@ TEST_F(WindowsTest, EveryNameReachesItsOwnFileNeverALookAlike) {
     std::string name;
     std::string shown_in_932;
   } cases[] = {
-      {"\u00E9.txt", "?.txt"},                                    // e with an accent
+      {"\u00E9.txt", "?.txt"},  // e with an accent
       {"caf\u00E9.pdf", "caf?.pdf"},
       // Shown with one "?" for each half of the surrogate pair or one for
       // both, as the system converts it: not checked.
       {"\U00020BB7\u91CE\u5BB6.txt", ""},
-      {"\uD55C.txt", "?.txt"},                                    // hangul
+      {"\uD55C.txt", "?.txt"},  // hangul
       {"my \u8868 " + kSofuto + ".txt", test::Sjis("my \u8868 " + kSofuto) + ".txt"},
   };
   for (const Case& c : cases) {
@@ -255,8 +255,8 @@ TEST_F(WindowsTest, LongPathsAreReached) {
   std::string deep;
   for (char letter : {'a', 'b', 'c'}) {
     deep += std::string(100, letter);
-    ASSERT_NE(::CreateDirectoryW((L"\\\\?\\" + wide_folder_ + L"\\" + Wide(deep)).c_str(),
-                                 nullptr), 0);
+    ASSERT_NE(::CreateDirectoryW((L"\\\\?\\" + wide_folder_ + L"\\" + Wide(deep)).c_str(), nullptr),
+              0);
     deep += "\\";
   }
   names.push_back(deep + kHyou + ".txt");
@@ -272,8 +272,8 @@ TEST_F(WindowsTest, LongPathsAreReached) {
     TOutputFile::Open(missing);
     ADD_FAILURE() << "created a file in a missing folder";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder_ + "\\" + missing +
-                                         "\". " + SystemErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder_ + "\\" + missing + "\". " +
+                                         SystemErrorText(ERROR_PATH_NOT_FOUND));
   }
 }
 
@@ -338,8 +338,7 @@ TEST(WindowsNameTest, FullPathsOfMaxPathCharactersGoVerbatim) {
   EXPECT_EQ(win32::SystemName(name_for(MAX_PATH - 1)), Wide(name_for(MAX_PATH - 1)));
   const std::string at_limit = name_for(MAX_PATH);
   EXPECT_EQ(win32::SystemName(at_limit), L"\\\\?\\" + folder + L"\\" + Wide(at_limit));
-  EXPECT_EQ(win32::SystemName("a\\..\\" + at_limit),
-            L"\\\\?\\" + folder + L"\\" + Wide(at_limit));
+  EXPECT_EQ(win32::SystemName("a\\..\\" + at_limit), L"\\\\?\\" + folder + L"\\" + Wide(at_limit));
   const std::string share = "\\\\server\\share\\" + std::string(300, 'x');
   EXPECT_EQ(win32::SystemName(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(300, L'x'));
   const std::string verbatim = "\\\\?\\C:\\" + std::string(300, 'x');
@@ -405,7 +404,9 @@ TEST(WindowsErrorTest, TrimsWholeShiftJisCharactersOnly) {
   for (const Case& c : cases) EXPECT_EQ(TrimSystemText(c.text), c.trimmed) << c.text;
 }
 
-TEST(WindowsProcessTest, UsesAtLeastOneCpu) { EXPECT_GE(UsableCpuCount(), 1u); }
+TEST(WindowsProcessTest, UsesAtLeastOneCpu) {
+  EXPECT_GE(UsableCpuCount(), 1u);
+}
 
 TEST(WindowsConsoleTest, NoConsoleMeansStandardErrorNotAFailure) {
   // Under the test runner every standard handle is redirected and Wine

@@ -53,7 +53,13 @@ TEST(WrapLinesTest, CutsWideLinesAtTheirThresholds) {
       {std::string(132, 'a') + kDouble + std::string(10, 'b'), a4, "132 桁", {134, 10}},
       {std::string(140, 'a') + "\x82\nnext", a4, "132 桁", {133, 8, 4}},
       // 0x82 takes "A" along as one two-byte unit.
-      {std::string(132, 'a') + "\x82" "A" + std::string(10, 'b'), a4, "132 桁", {134, 10}},
+      {std::string(132, 'a') +
+           "\x82"
+           "A" +
+           std::string(10, 'b'),
+       a4,
+       "132 桁",
+       {134, 10}},
       {std::string(300, 'a') + "\n\n", TWrapSettings{595, 30, 1}, "1070 桁", {300, 0}},
       {std::string(200, 'a'), TWrapSettings{595, 30, 9}, "118 桁", {133, 67}},
       {"ab\n\n" + kDouble + "c", TWrapSettings{100, 55, 8}, "-2 桁", {1, 1, 2, 1}},
@@ -105,15 +111,16 @@ std::vector<std::string> ModelWrap(const std::vector<std::string>& lines, int32_
 
 TEST(WrapLinesTest, AgreesWithPlainModelOnGeneratedText) {
   std::mt19937 random(2024);
-  const unsigned char alphabet[] = {'a', ' ', 0x82, 0x9F, 0xE0, 0xFC, 0x40, 0xA0, 0xDF, 0x80,
-                                    0xFD, 0xFF, 0x81, '\r', '\n', '\n'};
+  const unsigned char alphabet[] = {'a',  ' ',  0x82, 0x9F, 0xE0, 0xFC, 0x40, 0xA0,
+                                    0xDF, 0x80, 0xFD, 0xFF, 0x81, '\r', '\n', '\n'};
   const int32_t widths[] = {595, 842, 100, 1032};
   const int32_t margins[] = {30, 0, 55, -20, 290};
   const int32_t fonts[] = {8, 1, 9, 2, 3, 24, -8, 100};
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     int length = static_cast<int>(random() % 400);
-    for (int i = 0; i < length; ++i) text += static_cast<char>(alphabet[random() % sizeof alphabet]);
+    for (int i = 0; i < length; ++i)
+      text += static_cast<char>(alphabet[random() % sizeof alphabet]);
     TWrapSettings settings{widths[random() % 4], margins[random() % 5], fonts[random() % 8]};
     int32_t a = Sub32(settings.PageWidth, Mul32(2, settings.HorizontalMargin));
 

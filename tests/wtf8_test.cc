@@ -36,12 +36,15 @@ TEST(Wtf8Test, MalformedBytesEachBecomeOneReplacement) {
     std::string bytes;
     std::u16string units;
   } cases[] = {
-      {"\x95\x5C.txt", u"\uFFFD\\.txt"},             // Shift-JIS, not UTF-8
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},                 // overlong "/"
-      {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},       // overlong "/"
+      {"\x95\x5C.txt", u"\uFFFD\\.txt"},                  // Shift-JIS, not UTF-8
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong "/"
+      {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},            // overlong "/"
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-      {"a\xE8\xA1", u"a\uFFFD\uFFFD"},               // cut at the end
-      {"\xE8\xA1" "a", u"\uFFFD\uFFFD" "a"},         // cut by an ASCII byte
+      {"a\xE8\xA1", u"a\uFFFD\uFFFD"},                    // cut at the end
+      {"\xE8\xA1"
+       "a",
+       u"\uFFFD\uFFFD"
+       "a"},  // cut by an ASCII byte
   };
   for (const Case& c : cases) EXPECT_EQ(Utf16FromWtf8(c.bytes), c.units);
 }

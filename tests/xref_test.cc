@@ -20,10 +20,10 @@ TEST(WriteXrefTest, TwentyByteEntriesInObjectOrder) {
   EXPECT_EQ(offsets[3], 9'999'999'999u);
   TMemoryStream out;
   WriteXref(out, offsets, 4);
-  EXPECT_TRUE(test::BytesEqual(
-      "xref\n0 5\n0000000000 65535 f \n0000000959 00000 n \n0000001008 00000 n \n"
-      "0000000009 00000 n \n9999999999 00000 n \n",
-      out.view()));
+  EXPECT_TRUE(
+      test::BytesEqual("xref\n0 5\n0000000000 65535 f \n0000000959 00000 n \n0000001008 00000 n \n"
+                       "0000000009 00000 n \n9999999999 00000 n \n",
+                       out.view()));
   TMemoryStream none;
   WriteXref(none, offsets, 0);
   EXPECT_EQ(none.view(), "xref\n0 1\n0000000000 65535 f \n");

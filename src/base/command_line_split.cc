@@ -22,8 +22,12 @@ constexpr bool IsSeparator(Unit u) {
 // Whether unit `u` starts a character that takes the next unit along. In
 // UTF-16 no unit does: a surrogate is never a blank or a double quote, so
 // a pair of them passes through as two ordinary units.
-constexpr bool TakesNextUnit(char u) { return IsLeadByte(static_cast<unsigned char>(u)); }
-constexpr bool TakesNextUnit(char16_t) { return false; }
+constexpr bool TakesNextUnit(char u) {
+  return IsLeadByte(static_cast<unsigned char>(u));
+}
+constexpr bool TakesNextUnit(char16_t) {
+  return false;
+}
 
 // The splitting rules of the header, for Shift-JIS bytes and UTF-16 units
 // alike: one definition, so the two command lines split the same way.

@@ -21,7 +21,9 @@ class TConsoleText {
  public:
   TConsoleText() = default;
   // Text that is wholly the program's own.
-  TConsoleText(std::string_view program_text) { Program(program_text); }  // NOLINT: implicit on purpose
+  TConsoleText(std::string_view program_text) {
+    Program(program_text);
+  }  // NOLINT: implicit on purpose
 
   TConsoleText& Program(std::string_view bytes) { return Add(bytes, false); }
   TConsoleText& User(std::string_view bytes) { return Add(bytes, true); }

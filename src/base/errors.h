@@ -39,32 +39,33 @@ inline TConsoleText FileErrorText(std::string_view what, const std::string& full
   return text;
 }
 
-#define QUILNOTE_ERROR_TYPE(Name)                                      \
-  class Name : public Exception {                                      \
-   public:                                                             \
-    using Exception::Exception;                                        \
-    const char* TypeName() const override { return #Name; }            \
+#define QUILNOTE_ERROR_TYPE(Name)                           \
+  class Name : public Exception {                           \
+   public:                                                  \
+    using Exception::Exception;                             \
+    const char* TypeName() const override { return #Name; } \
   }
 
 // An error kind that always says the same: `Name()` carries `message`.
-#define QUILNOTE_FIXED_ERROR_TYPE(Name, message)                       \
-  class Name : public Exception {                                      \
-   public:                                                             \
-    Name() : Exception(TConsoleText(message)) {}                       \
-    const char* TypeName() const override { return #Name; }            \
+#define QUILNOTE_FIXED_ERROR_TYPE(Name, message)            \
+  class Name : public Exception {                           \
+   public:                                                  \
+    Name() : Exception(TConsoleText(message)) {}            \
+    const char* TypeName() const override { return #Name; } \
   }
 
-QUILNOTE_ERROR_TYPE(EFCreateError);       // output file cannot be created
-QUILNOTE_ERROR_TYPE(EFOpenError);         // text file cannot be opened
-QUILNOTE_FIXED_ERROR_TYPE(EReadError, "Stream read error");        // text file read fails
-QUILNOTE_FIXED_ERROR_TYPE(EOutOfMemory, "Out of memory");          // memory exhausted
-QUILNOTE_ERROR_TYPE(EInvalidOperation);   // object table created with size 0
-QUILNOTE_FIXED_ERROR_TYPE(EDivByZero, "Division by zero");         // integer division by zero
-QUILNOTE_FIXED_ERROR_TYPE(EIntOverflow, "Arithmetic overflow");    // -2147483648 div -1
-QUILNOTE_ERROR_TYPE(EInOutError);         // console input/output
-QUILNOTE_FIXED_ERROR_TYPE(EWriteError, "Stream write error");      // the PDF file did not take a write
-QUILNOTE_FIXED_ERROR_TYPE(EStreamError, "Out of memory while expanding memory stream");  // a buffer cannot grow
-QUILNOTE_FIXED_ERROR_TYPE(ECompressionError, "Error");             // zlib reported an error
+QUILNOTE_ERROR_TYPE(EFCreateError);                              // output file cannot be created
+QUILNOTE_ERROR_TYPE(EFOpenError);                                // text file cannot be opened
+QUILNOTE_FIXED_ERROR_TYPE(EReadError, "Stream read error");      // text file read fails
+QUILNOTE_FIXED_ERROR_TYPE(EOutOfMemory, "Out of memory");        // memory exhausted
+QUILNOTE_ERROR_TYPE(EInvalidOperation);                          // object table created with size 0
+QUILNOTE_FIXED_ERROR_TYPE(EDivByZero, "Division by zero");       // integer division by zero
+QUILNOTE_FIXED_ERROR_TYPE(EIntOverflow, "Arithmetic overflow");  // -2147483648 div -1
+QUILNOTE_ERROR_TYPE(EInOutError);                                // console input/output
+QUILNOTE_FIXED_ERROR_TYPE(EWriteError, "Stream write error");  // the PDF file did not take a write
+QUILNOTE_FIXED_ERROR_TYPE(EStreamError,
+                          "Out of memory while expanding memory stream");  // a buffer cannot grow
+QUILNOTE_FIXED_ERROR_TYPE(ECompressionError, "Error");                     // zlib reported an error
 
 #undef QUILNOTE_ERROR_TYPE
 #undef QUILNOTE_FIXED_ERROR_TYPE

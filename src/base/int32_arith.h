@@ -1,8 +1,8 @@
 // 32-bit integer arithmetic in two's complement, overflow included.
 // Page sizes, margins and font sizes are user-supplied 32-bit values, and
 // the document's geometry is computed the way a 32-bit machine computes it:
-// a sum, difference or product that leaves the range keeps its low 32 bits. Division by zero and -2147483648 div -1 raise errors
-// instead of trapping.
+// a sum, difference or product that leaves the range keeps its low 32 bits. Division by zero and
+// -2147483648 div -1 raise errors instead of trapping.
 #ifndef QUILNOTE_BASE_INT32_ARITH_H_
 #define QUILNOTE_BASE_INT32_ARITH_H_
 
@@ -34,8 +34,7 @@ constexpr int32_t Low32(uint64_t n) {
 // EIntOverflow "Arithmetic overflow" for the one quotient that does not fit.
 inline int32_t CheckedDiv(int32_t a, int32_t b) {
   if (b == 0) throw EDivByZero();
-  if (b == -1 && a == std::numeric_limits<int32_t>::min())
-    throw EIntOverflow();
+  if (b == -1 && a == std::numeric_limits<int32_t>::min()) throw EIntOverflow();
   return a / b;
 }
 

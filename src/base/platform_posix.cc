@@ -23,7 +23,9 @@ namespace quilnote {
 
 namespace {
 
-int Fd(intptr_t handle) { return static_cast<int>(handle); }
+int Fd(intptr_t handle) {
+  return static_cast<int>(handle);
+}
 
 int OpenRetrying(const std::string& name, int flags) {
   int fd;
@@ -92,8 +94,8 @@ TFile::TLockResult TFile::TryLockAlone() {
 size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   size_t got = 0;
   while (got < n) {
-    const ssize_t more = ::pread(Fd(handle_), buffer + got, n - got,
-                                 static_cast<off_t>(offset + got));
+    const ssize_t more =
+        ::pread(Fd(handle_), buffer + got, n - got, static_cast<off_t>(offset + got));
     if (more < 0 && errno == EINTR) continue;
     if (more < 0) throw EReadError();
     if (more == 0) break;
@@ -187,7 +189,9 @@ std::vector<std::string> ProgramArguments(int argc, const char* const* argv) {
   return arguments;
 }
 
-std::string OptionText(std::string_view argument) { return std::string(argument); }
+std::string OptionText(std::string_view argument) {
+  return std::string(argument);
+}
 
 bool TextFileExists(const std::string& name) {
   struct stat info;
@@ -248,9 +252,13 @@ std::string FullPath(const std::string& path) {
   return normal;
 }
 
-std::string ReportForConsole(std::string_view report) { return std::string(report); }
+std::string ReportForConsole(std::string_view report) {
+  return std::string(report);
+}
 
-std::string SystemErrorText(TOsError error) { return TrimSystemText(std::strerror(error)); }
+std::string SystemErrorText(TOsError error) {
+  return TrimSystemText(std::strerror(error));
+}
 
 std::string TrimSystemText(std::string text) {
   while (!text.empty()) {
@@ -263,23 +271,17 @@ std::string TrimSystemText(std::string text) {
 
 std::string InOutErrorMessage(TOsError error) {
   switch (error) {
-    case ENOENT:
-      return "File not found";
+    case ENOENT: return "File not found";
     case ENAMETOOLONG:
-    case ENOTDIR:
-      return "Invalid filename";
+    case ENOTDIR: return "Invalid filename";
     case EMFILE:
-    case ENFILE:
-      return "Too many open files";
+    case ENFILE: return "Too many open files";
     case EACCES:
     case EPERM:
-    case EROFS:
-      return "File access denied";
+    case EROFS: return "File access denied";
     case ENOSPC:
-    case EDQUOT:
-      return "Disk full";
-    default:
-      return "I/O error " + FormatInt(error);
+    case EDQUOT: return "Disk full";
+    default: return "I/O error " + FormatInt(error);
   }
 }
 

@@ -17,7 +17,9 @@
 
 namespace quilnote {
 
-bool TStdStream::IsTerminal() const { return ::isatty(static_cast<int>(handle_)) == 1; }
+bool TStdStream::IsTerminal() const {
+  return ::isatty(static_cast<int>(handle_)) == 1;
+}
 
 namespace {
 
@@ -126,6 +128,8 @@ unsigned UsableCpuCount() {
   return count;
 }
 
-unsigned WorkerThreadCount() { return UsableCpuCount(); }
+unsigned WorkerThreadCount() {
+  return UsableCpuCount();
+}
 
 }  // namespace quilnote

@@ -6,13 +6,21 @@
 
 namespace quilnote {
 
-bool TStdStream::IsTerminal() const { return false; }
+bool TStdStream::IsTerminal() const {
+  return false;
+}
 
-std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) { return nullptr; }
+std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
+  return nullptr;
+}
 
-unsigned UsableCpuCount() { return 1; }
+unsigned UsableCpuCount() {
+  return 1;
+}
 
 // A thread would abort the module: pages are made on the calling thread.
-unsigned WorkerThreadCount() { return 0; }
+unsigned WorkerThreadCount() {
+  return 0;
+}
 
 }  // namespace quilnote

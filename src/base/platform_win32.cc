@@ -30,15 +30,23 @@ namespace quilnote {
 
 namespace {
 
-HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
+HANDLE Handle(intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+intptr_t FromHandle(HANDLE handle) {
+  return reinterpret_cast<intptr_t>(handle);
+}
 
-TOsError LastError() { return static_cast<TOsError>(::GetLastError()); }
+TOsError LastError() {
+  return static_cast<TOsError>(::GetLastError());
+}
 
 // ReadFile and WriteFile count in DWORDs; larger requests go in pieces.
 constexpr size_t kMaxTransfer = size_t{1} << 30;
 
-DWORD TransferSize(size_t n) { return static_cast<DWORD>(n < kMaxTransfer ? n : kMaxTransfer); }
+DWORD TransferSize(size_t n) {
+  return static_cast<DWORD>(n < kMaxTransfer ? n : kMaxTransfer);
+}
 
 // Shift-JIS characters cut from the end of the system's texts.
 constexpr std::string_view kIdeographicFullStop = "\x81\x42";
@@ -49,8 +57,9 @@ constexpr std::string_view kIdeographicSpace = "\x81\x40";
 // mode of another process stands in the way, and directories open too.
 // Symbolic links are followed.
 HANDLE OpenForQuery(const std::string& name) {
-  return ::CreateFileW(win32::SystemName(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return ::CreateFileW(win32::SystemName(name).c_str(), 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 // What the system keeps about the entry `name` reaches (links followed),
@@ -91,9 +100,18 @@ TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
   DWORD disposition = OPEN_ALWAYS;
   switch (mode) {
     case TOpenMode::kReadWriteCreate: break;
-    case TOpenMode::kReadOnly: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
-    case TOpenMode::kWriteOnly: access = GENERIC_WRITE; disposition = OPEN_EXISTING; break;
-    case TOpenMode::kWriteTruncateCreate: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case TOpenMode::kReadOnly:
+      access = GENERIC_READ;
+      disposition = OPEN_EXISTING;
+      break;
+    case TOpenMode::kWriteOnly:
+      access = GENERIC_WRITE;
+      disposition = OPEN_EXISTING;
+      break;
+    case TOpenMode::kWriteTruncateCreate:
+      access = GENERIC_WRITE;
+      disposition = CREATE_ALWAYS;
+      break;
   }
   HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), access, 0, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -104,7 +122,9 @@ TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
   return TFile(FromHandle(handle));
 }
 
-bool TFile::IsRegular() const { return ::GetFileType(Handle(handle_)) == FILE_TYPE_DISK; }
+bool TFile::IsRegular() const {
+  return ::GetFileType(Handle(handle_)) == FILE_TYPE_DISK;
+}
 
 std::optional<TFile::TIdentity> TFile::Identity() const {
   BY_HANDLE_FILE_INFORMATION info;
@@ -114,7 +134,9 @@ std::optional<TFile::TIdentity> TFile::Identity() const {
 }
 
 // The share mode of Open already keeps every other process out.
-TFile::TLockResult TFile::TryLockAlone() { return TLockResult::kHeld; }
+TFile::TLockResult TFile::TryLockAlone() {
+  return TLockResult::kHeld;
+}
 
 size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   LARGE_INTEGER position;
@@ -184,9 +206,9 @@ void TFile::Close() {
 // no device to open, although it would never write there: its channel is
 // tied to standard error directly instead of failing every run.
 TConsoleDevice::TConsoleDevice() {
-  HANDLE device = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+  HANDLE device =
+      ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
   if (device != INVALID_HANDLE_VALUE) {
     handle_ = FromHandle(device);
     return;
@@ -279,7 +301,9 @@ std::vector<std::string> ProgramArguments(int, const char* const*) {
   return arguments;
 }
 
-std::string OptionText(std::string_view argument) { return win32::CodePage932(argument); }
+std::string OptionText(std::string_view argument) {
+  return win32::CodePage932(argument);
+}
 
 bool TextFileExists(const std::string& name) {
   const DWORD attributes = ::GetFileAttributesW(win32::SystemName(name).c_str());
@@ -302,7 +326,8 @@ TEntryKind EntryKindOf(const std::string& name) {
                ? TEntryKind::kMissing
                : TEntryKind::kOther;
   }
-  const bool regular = type == FILE_TYPE_DISK &&
+  const bool regular =
+      type == FILE_TYPE_DISK &&
       (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
   return regular ? TEntryKind::kRegular : TEntryKind::kOther;
 }
@@ -311,7 +336,9 @@ bool IsPermissionError(TOsError error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
 
-void ReserveFileBlock(TByteBlock& block, size_t size) { block.Reserve(size); }
+void ReserveFileBlock(TByteBlock& block, size_t size) {
+  block.Reserve(size);
+}
 
 bool SameExistingFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION first, second;
@@ -345,15 +372,17 @@ std::string FullPath(const std::string& path) {
   return win32::ShownText(full.empty() ? wide : full);
 }
 
-std::string ReportForConsole(std::string_view report) { return win32::AnsiToOem(report); }
+std::string ReportForConsole(std::string_view report) {
+  return win32::AnsiToOem(report);
+}
 
 std::string SystemErrorText(TOsError error) {
   char buffer[1024];
-  const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(error), 0, buffer,
-                                        sizeof buffer, nullptr);
+  const DWORD length =
+      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error), 0, buffer, sizeof buffer, nullptr);
   return TrimSystemText(length > 0 ? std::string(buffer, length)
-                                    : "Unknown error " + FormatInt(error));
+                                   : "Unknown error " + FormatInt(error));
 }
 
 std::string TrimSystemText(std::string text) {
@@ -370,11 +399,10 @@ std::string TrimSystemText(std::string text) {
     }
     const std::string_view character = std::string_view(text).substr(last);
     const unsigned char first = static_cast<unsigned char>(character[0]);
-    const bool trimmed =
-        character.size() == 1
-            ? first <= 0x20 || first == '.' || first == 0x7F
-            : character == kIdeographicFullStop || character == kFullWidthFullStop ||
-                  character == kIdeographicSpace;
+    const bool trimmed = character.size() == 1 ? first <= 0x20 || first == '.' || first == 0x7F
+                                               : character == kIdeographicFullStop ||
+                                                     character == kFullWidthFullStop ||
+                                                     character == kIdeographicSpace;
     if (!trimmed) break;
     text.resize(last);
   }
@@ -383,19 +411,13 @@ std::string TrimSystemText(std::string text) {
 
 std::string InOutErrorMessage(TOsError error) {
   switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-      return "File not found";
-    case ERROR_PATH_NOT_FOUND:
-      return "Invalid filename";
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return "Too many open files";
-    case ERROR_ACCESS_DENIED:
-      return "File access denied";
+    case ERROR_FILE_NOT_FOUND: return "File not found";
+    case ERROR_PATH_NOT_FOUND: return "Invalid filename";
+    case ERROR_TOO_MANY_OPEN_FILES: return "Too many open files";
+    case ERROR_ACCESS_DENIED: return "File access denied";
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return "Disk full";
-    default:
-      return "I/O error " + FormatInt(error);
+    case ERROR_HANDLE_DISK_FULL: return "Disk full";
+    default: return "I/O error " + FormatInt(error);
   }
 }
 
@@ -409,6 +431,8 @@ unsigned UsableCpuCount() {
   return 1;
 }
 
-unsigned WorkerThreadCount() { return UsableCpuCount(); }
+unsigned WorkerThreadCount() {
+  return UsableCpuCount();
+}
 
 }  // namespace quilnote

@@ -26,7 +26,9 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
 }
 
 // The conversions count in ints; longer texts than any name are cut.
-int Count(size_t size) { return size < INT_MAX ? static_cast<int>(size) : INT_MAX; }
+int Count(size_t size) {
+  return size < INT_MAX ? static_cast<int>(size) : INT_MAX;
+}
 
 // UTF-16 to code page `code_page` with `flags`, "?" for what it lacks when
 // the flags allow a default; nothing when the system refuses.
@@ -34,23 +36,22 @@ bool FromWide(UINT code_page, DWORD flags, std::wstring_view text, std::string* 
   out->clear();
   if (text.empty()) return true;
   const char* fallback = flags != 0 ? "?" : nullptr;
-  const int size = ::WideCharToMultiByte(code_page, flags, text.data(), Count(text.size()),
-                                         nullptr, 0, fallback, nullptr);
+  const int size = ::WideCharToMultiByte(code_page, flags, text.data(), Count(text.size()), nullptr,
+                                         0, fallback, nullptr);
   if (size <= 0) return false;
   out->resize(static_cast<size_t>(size));
-  return ::WideCharToMultiByte(code_page, flags, text.data(), Count(text.size()), out->data(),
-                               size, fallback, nullptr) == size;
+  return ::WideCharToMultiByte(code_page, flags, text.data(), Count(text.size()), out->data(), size,
+                               fallback, nullptr) == size;
 }
 
 bool ToWide(UINT code_page, std::string_view text, std::wstring* out) {
   out->clear();
   if (text.empty()) return true;
-  const int size =
-      ::MultiByteToWideChar(code_page, 0, text.data(), Count(text.size()), nullptr, 0);
+  const int size = ::MultiByteToWideChar(code_page, 0, text.data(), Count(text.size()), nullptr, 0);
   if (size <= 0) return false;
   out->resize(static_cast<size_t>(size));
-  return ::MultiByteToWideChar(code_page, 0, text.data(), Count(text.size()), out->data(),
-                               size) == size;
+  return ::MultiByteToWideChar(code_page, 0, text.data(), Count(text.size()), out->data(), size) ==
+         size;
 }
 
 // Without best fit where the code page allows it: UTF-8 and some others
@@ -102,9 +103,13 @@ std::wstring SystemName(std::string_view name) {
   return std::wstring(kVerbatimPrefix) + full;
 }
 
-std::string ShownText(std::wstring_view text) { return WithoutLookAlikes(CP_ACP, text); }
+std::string ShownText(std::wstring_view text) {
+  return WithoutLookAlikes(CP_ACP, text);
+}
 
-std::string CodePage932(std::string_view text) { return WithoutLookAlikes(932, Wide(text)); }
+std::string CodePage932(std::string_view text) {
+  return WithoutLookAlikes(932, Wide(text));
+}
 
 std::string AnsiToOem(std::string_view text) {
   if (::GetACP() == ::GetOEMCP()) return std::string(text);

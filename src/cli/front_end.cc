@@ -25,8 +25,8 @@ constexpr size_t kReportCut = 1024;
 void WriteUsage(TLineSink& console) {
   for (std::string_view line :
        {msg::kUsageTitle, msg::kUsageSynopsis, std::string_view(), msg::kUsagePaper,
-        msg::kUsageFont1, msg::kUsageFont2, msg::kUsageHorizontalMargin,
-        msg::kUsageVerticalMargin, msg::kUsageCompression, msg::kUsagePageNumber}) {
+        msg::kUsageFont1, msg::kUsageFont2, msg::kUsageHorizontalMargin, msg::kUsageVerticalMargin,
+        msg::kUsageCompression, msg::kUsagePageNumber}) {
     console.WriteLine(line);
   }
 }
@@ -40,8 +40,8 @@ bool HoldsSomethingElse(const TOutputFile& pdf_file) {
 }
 
 // The checks after the scan, ending in at most one conversion.
-void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
-                     TLineSink& statistics, TProgressSink* progress) {
+void CheckAndConvert(const TCommandOptions& options, TLineSink& messages, TLineSink& statistics,
+                     TProgressSink* progress) {
   if (options.PdfFileName.empty()) {
     messages.WriteLine(msg::kNoPdfFile);
   } else if (options.TextFileName.empty()) {
@@ -57,12 +57,10 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages,
       // The last file name is the PDF: with "*.txt", swapped names or an
       // "-o" habit it names a text the user means to keep.
       messages.WriteLine(msg::kPdfFileIsNotPdf);
-    } else if (ConvertTextFile(options.TextFileName, options.PdfFileName,
-                               options.CompressionLetter, options.FontLetter,
-                               options.PageNumberLetter, options.PaperCode,
-                               options.HorizontalMargin, options.VerticalMargin,
-                               options.FontSize, statistics, &pdf_file,
-                               progress) == TConversion::kSameFile) {
+    } else if (ConvertTextFile(options.TextFileName, options.PdfFileName, options.CompressionLetter,
+                               options.FontLetter, options.PageNumberLetter, options.PaperCode,
+                               options.HorizontalMargin, options.VerticalMargin, options.FontSize,
+                               statistics, &pdf_file, progress) == TConversion::kSameFile) {
       messages.WriteLine(msg::kSameFile);
     }
   }

@@ -40,8 +40,7 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file = nullptr,
-                            TProgressSink* progress = nullptr);
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr);
 
 // Writes the whole document for the lines of `text_lines` to `out`: header,
 // font, pages, catalog, page tree, cross-reference section and trailer,

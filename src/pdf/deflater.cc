@@ -26,7 +26,9 @@ TDeflater::TDeflater(int zlib_level) {
   }
 }
 
-TDeflater::~TDeflater() { deflateEnd(&stream_); }
+TDeflater::~TDeflater() {
+  deflateEnd(&stream_);
+}
 
 void TDeflater::Compress(std::string_view input, TMemoryStream& result) {
   // Given all input at once, deflate makes the same bytes as when fed in

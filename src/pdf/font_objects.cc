@@ -23,8 +23,8 @@ uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
   // CID font: Adobe-Japan1, full-width by default, with the half-width CIDs
   // 231-389 (half-width Latin and katakana) and 631 at 500 units.
   const uint64_t cid_font = objects.Open(out);
-  WriteStr(out, "<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + name +
-                    "\n/WinCharSet 128\n");
+  WriteStr(out,
+           "<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + name + "\n/WinCharSet 128\n");
   WriteStr(out, "/FontDescriptor " + FormatUInt(cid_font + 1) + " 0 R\n");
   WriteStr(out,
            "/CIDSystemInfo\n<<\n/Registry(Adobe) /Ordering(Japan1) /Supplement 2\n>>\n"

@@ -20,7 +20,7 @@ inline constexpr std::string_view kFontResourceName = "F0";
 // after the two reserved ones) naming `base_font_name`, and returns the
 // number of the font object the pages refer to.
 uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
-                      std::string_view base_font_name);
+                          std::string_view base_font_name);
 
 }  // namespace quilnote
 

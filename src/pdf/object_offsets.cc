@@ -9,7 +9,7 @@ void TObjectOffsets::Set(uint64_t index, uint64_t offset) {
     for (; next_ < index; ++next_) deltas_.Append("\0", 1);
     unsigned char bytes[10];
     size_t n = 0;
-    for (uint64_t delta = offset - last_; ; delta >>= 7) {
+    for (uint64_t delta = offset - last_;; delta >>= 7) {
       bytes[n++] = static_cast<unsigned char>((delta & 0x7F) | (delta >= 0x80 ? 0x80 : 0));
       if (delta < 0x80) break;
     }

@@ -31,9 +31,9 @@ class TObjectOffsets {
  private:
   uint64_t OutOfOrder(uint64_t index, uint64_t in_order) const;
 
-  TByteBlock deltas_;        // entries 0 ... next_ - 1 as differences
-  uint64_t next_ = 0;        // the next entry recorded in order
-  uint64_t last_ = 0;        // entry next_ - 1 as recorded in order
+  TByteBlock deltas_;  // entries 0 ... next_ - 1 as differences
+  uint64_t next_ = 0;  // the next entry recorded in order
+  uint64_t last_ = 0;  // entry next_ - 1 as recorded in order
   std::vector<std::pair<uint64_t, uint64_t>> out_of_order_;  // (index, offset)
 };
 

@@ -32,8 +32,8 @@ void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t ho
     const std::string number = FormatInt(page_number);
     const int64_t x = settings.PageWidth / 2 - 4 * (static_cast<int64_t>(number.size()) + 6);
     WriteStr(out, "BT\n/" + font + " " + FormatInt(kPageNumberFontSize) + " Tf\n0 0 0 rg " +
-                      FormatInt(x) + " " + FormatFixed2(kPageNumberBaseline) + " Td (- " +
-                      number + " -)  Tj\nET\n");
+                      FormatInt(x) + " " + FormatFixed2(kPageNumberBaseline) + " Td (- " + number +
+                      " -)  Tj\nET\n");
   }
   WriteStr(out, "BT\n/" + font + " " + FormatInt(settings.FontSize) + " Tf\n0 0 0 rg " +
                     FormatInt(settings.FontSize) + " TL " + FormatInt(horizontal_margin) + " " +
@@ -64,25 +64,23 @@ void WriteCompressed(TOutputStream& out, const TPDFSettings& settings, int32_t h
 }  // namespace
 
 void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
-                           int32_t horizontal_margin, int32_t vertical_margin,
-                           TPageLines lines, int32_t page_number_reserve,
-                           int64_t page_number) {
+                           int32_t horizontal_margin, int32_t vertical_margin, TPageLines lines,
+                           int32_t page_number_reserve, int64_t page_number) {
   WriteOperators(out, settings, horizontal_margin, vertical_margin, lines.reader, lines.count,
                  page_number_reserve, page_number);
 }
 
 void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
                                 int32_t horizontal_margin, int32_t vertical_margin,
-                                TPageLines lines, int32_t page_number_reserve,
-                                int64_t page_number, TDeflater& deflater) {
+                                TPageLines lines, int32_t page_number_reserve, int64_t page_number,
+                                TDeflater& deflater) {
   WriteCompressed(out, settings, horizontal_margin, vertical_margin, lines.reader, lines.count,
                   page_number_reserve, page_number, deflater);
 }
 
-void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
-                      int32_t horizontal_margin, int32_t vertical_margin,
-                      const TLineList& page_lines, int32_t page_number_reserve,
-                      int64_t page_number) {
+void WritePageContent(TOutputStream& out, const TPDFSettings& settings, int32_t horizontal_margin,
+                      int32_t vertical_margin, const TLineList& page_lines,
+                      int32_t page_number_reserve, int64_t page_number) {
   TLineReader reader = page_lines.Reader();
   if (settings.CompressionLevel == 0) {
     WriteOperators(out, settings, horizontal_margin, vertical_margin, reader, page_lines.Count(),

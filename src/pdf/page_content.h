@@ -21,10 +21,9 @@ namespace quilnote {
 // page's own line list; the page writer uses the forms below, which read
 // the wrapped text in place. Raises EStreamError, ECompressionError or
 // EWriteError ("Stream write error", when `out` does not take a block).
-void WritePageContent(TOutputStream& out, const TPDFSettings& settings,
-                      int32_t horizontal_margin, int32_t vertical_margin,
-                      const TLineList& page_lines, int32_t page_number_reserve,
-                      int64_t page_number);
+void WritePageContent(TOutputStream& out, const TPDFSettings& settings, int32_t horizontal_margin,
+                      int32_t vertical_margin, const TLineList& page_lines,
+                      int32_t page_number_reserve, int64_t page_number);
 
 // The lines of one page: the next `count` lines of `reader`.
 struct TPageLines {
@@ -35,9 +34,8 @@ struct TPageLines {
 // Writes the page's content uncompressed, advancing `lines.reader` past
 // the page. A page without lines writes nothing.
 void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
-                           int32_t horizontal_margin, int32_t vertical_margin,
-                           TPageLines lines, int32_t page_number_reserve,
-                           int64_t page_number);
+                           int32_t horizontal_margin, int32_t vertical_margin, TPageLines lines,
+                           int32_t page_number_reserve, int64_t page_number);
 
 // Writes the page's content as one zlib stream of its plain bytes, made by
 // `deflater` (which is reset afterwards and can serve the next page). A
@@ -45,8 +43,8 @@ void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
 // ECompressionError or EWriteError.
 void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
                                 int32_t horizontal_margin, int32_t vertical_margin,
-                                TPageLines lines, int32_t page_number_reserve,
-                                int64_t page_number, TDeflater& deflater);
+                                TPageLines lines, int32_t page_number_reserve, int64_t page_number,
+                                TDeflater& deflater);
 
 }  // namespace quilnote
 

@@ -21,8 +21,8 @@ TPagination Paginate(const TPageStep& step, uint64_t total_lines) {
   TPagination result{paged ? step.lines : total_lines, 1};
   if (total_lines > 0) {
     if (result.lines_per_page == 0) throw EDivByZero();
-    result.pages = total_lines / result.lines_per_page +
-                   (total_lines % result.lines_per_page != 0 ? 1 : 0);
+    result.pages =
+        total_lines / result.lines_per_page + (total_lines % result.lines_per_page != 0 ? 1 : 0);
   }
   return result;
 }

@@ -94,8 +94,8 @@ class TPageProducer {
 
   std::mutex mutex_;
   std::condition_variable work_ready_;
-  std::deque<TTask> queue_;       // not yet picked up by a worker
-  std::vector<TPageRun> spare_;   // written runs, their buffers kept for reuse
+  std::deque<TTask> queue_;      // not yet picked up by a worker
+  std::vector<TPageRun> spare_;  // written runs, their buffers kept for reuse
   bool stopping_ = false;
   std::vector<std::thread> threads_;
   std::unique_ptr<TDeflater> own_deflater_;  // the calling thread's, without workers

@@ -80,8 +80,7 @@ float StartY(int32_t page_height, int32_t vertical_margin, int32_t font_size) {
   // 2^-64 and 2^33), so building the float is exact.
   const Rounded single = RoundToBits(d_magnitude, 24);
   const auto significand = static_cast<uint32_t>(single.significand);
-  const float magnitude =
-      std::ldexp(static_cast<float>(significand), single.shift - kFractionBits);
+  const float magnitude = std::ldexp(static_cast<float>(significand), single.shift - kFractionBits);
   return d < 0 ? -magnitude : magnitude;
 }
 

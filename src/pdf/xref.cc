@@ -24,8 +24,8 @@ void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count
   batch.reserve(kBatchBytes);
   offsets.ForEach(count, [&](uint64_t offset) {
     char digits[24];
-    size_t length = static_cast<size_t>(
-        std::to_chars(digits, digits + sizeof digits, offset).ptr - digits);
+    size_t length =
+        static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, offset).ptr - digits);
     if (length < 10) batch.append(10 - length, '0');
     batch.append(digits, length);
     batch.append(" 00000 n \n");

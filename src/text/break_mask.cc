@@ -49,8 +49,8 @@ uint64_t BreakMaskPortable(const char* bytes, size_t n) {
     for (; i + 8 <= n; i += 8) {
       uint64_t word;
       std::memcpy(&word, bytes + i, 8);
-      const uint64_t hits = zero_bytes(word ^ 0x0A0A0A0A0A0A0A0Aull) |
-                            zero_bytes(word ^ 0x0D0D0D0D0D0D0D0Dull);
+      const uint64_t hits =
+          zero_bytes(word ^ 0x0A0A0A0A0A0A0A0Aull) | zero_bytes(word ^ 0x0D0D0D0D0D0D0D0Dull);
       // Gathers the high bit of each byte into the word's top byte.
       mask |= (((hits >> 7) * 0x0102040810204080ull) >> 56) << i;
     }

@@ -41,8 +41,8 @@ bool TLineReader::Next(std::string_view* line) {
 void TLineList::AssignText(std::string_view block) {
   TByteBlock copy;
   const void* nul = block.empty() ? nullptr : std::memchr(block.data(), '\0', block.size());
-  size_t used = nul ? static_cast<size_t>(static_cast<const char*>(nul) - block.data())
-                    : block.size();
+  size_t used =
+      nul ? static_cast<size_t>(static_cast<const char*>(nul) - block.data()) : block.size();
   copy.Append(block.data(), used);
   AssignText(std::move(copy));
 }
@@ -111,6 +111,8 @@ void TLineList::Append(std::string_view line) {
   count_ = count;
 }
 
-void TLineList::Clear() { AssignText(TByteBlock()); }
+void TLineList::Clear() {
+  AssignText(TByteBlock());
+}
 
 }  // namespace quilnote

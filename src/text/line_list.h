@@ -24,8 +24,7 @@ class TLineReader {
  public:
   // Reads the lines of text[0, end), starting at byte `from`, which must be
   // the start of a line.
-  TLineReader(const char* text, size_t end, size_t from = 0)
-      : text_(text), end_(end), pos_(from) {}
+  TLineReader(const char* text, size_t end, size_t from = 0) : text_(text), end_(end), pos_(from) {}
 
   // The next line, or false at the end.
   bool Next(std::string_view* line);

@@ -43,7 +43,9 @@ TByteBlock ReadWholeFile(const std::string& name) {
   return ReadWholeFile(file);
 }
 
-void LoadTextFile(TLineList& lines, TFile& file) { lines.AssignText(ReadWholeFile(file)); }
+void LoadTextFile(TLineList& lines, TFile& file) {
+  lines.AssignText(ReadWholeFile(file));
+}
 
 void LoadTextFile(TLineList& lines, const std::string& name) {
   lines.AssignText(ReadWholeFile(name));
