@@ -4,7 +4,7 @@
 
 # The packages of each job. .ci/run installs them all at once; a job run on
 # its own installs its own list.
-ci_packages_run=(locales groff-base parallel xxd openssh-server openssh-client rsync)
+ci_packages_run=(locales groff-base parallel xxd openssh-server openssh-client rsync clang-format-14)
 ci_packages_package=(dpkg-dev man-db groff-base lintian bash-completion)
 ci_packages_arm64=(g++-aarch64-linux-gnu zlib1g-dev:arm64 qemu-user-static googletest)
 ci_packages_windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 locales googletest
