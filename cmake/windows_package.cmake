@@ -39,13 +39,7 @@ add_custom_target(quilnote_windows_texts ALL DEPENDS ${quilnote_windows_text_fil
 install(TARGETS quilnote DESTINATION .)
 install(FILES ${quilnote_windows_text_files} DESTINATION .)
 
-set(QUILNOTE_ZIP_FOLDER quilnote_${PROJECT_VERSION}_win64)
-add_custom_command(
-  OUTPUT ${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip
-  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DFOLDER=${QUILNOTE_ZIP_FOLDER}
-          -DWORK=${CMAKE_BINARY_DIR}/zip -DOUTPUT=${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip
-          "-DFILES=$<TARGET_FILE:quilnote>;${quilnote_windows_text_files}"
-          -P ${PROJECT_SOURCE_DIR}/cmake/windows_zip.cmake
-  DEPENDS quilnote ${quilnote_windows_text_files} ${PROJECT_SOURCE_DIR}/cmake/windows_zip.cmake
-  VERBATIM)
-add_custom_target(quilnote_zip DEPENDS ${CMAKE_BINARY_DIR}/${QUILNOTE_ZIP_FOLDER}.zip)
+include(${PROJECT_SOURCE_DIR}/cmake/quilnote_zip.cmake)
+quilnote_zip(FOLDER quilnote_${PROJECT_VERSION}_win64
+             FILES $<TARGET_FILE:quilnote> ${quilnote_windows_text_files}
+             DEPENDS quilnote ${quilnote_windows_text_files})

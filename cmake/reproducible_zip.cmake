@@ -1,5 +1,5 @@
 # cmake -DSOURCE=<source folder> -DFOLDER=<top folder> -DWORK=<scratch folder>
-#       -DOUTPUT=<zip file> "-DFILES=<file;...>" -P windows_zip.cmake
+#       -DOUTPUT=<zip file> "-DFILES=<file;...>" -P reproducible_zip.cmake
 # Packs FILES, in that order, into OUTPUT under FOLDER, the same bytes from
 # every build of one commit: each entry dated with the commit's time (in
 # UTC), the same permissions, no owners or other extra fields, no folder
