@@ -20,7 +20,7 @@ TByteBlock ReadWholeFile(TFile& file) {
   // More than the address space can hold (a 32-bit build, the browser's):
   // out of memory before filling it, not after.
   if (size && *size >= SIZE_MAX) throw std::bad_alloc();
-  const size_t expected = size && *size > 0 && *size < SIZE_MAX ? static_cast<size_t>(*size) : 0;
+  const size_t expected = size ? static_cast<size_t>(*size) : 0;
   TByteBlock block;
   // One byte more than the size claims, so that the end of the file shows as
   // a read of 0 without growing the block.
