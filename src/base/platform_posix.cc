@@ -53,14 +53,22 @@ TFile TFile::OpenForReading(const std::string& name) {
 }
 
 TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
-  int flags = 0;
-  switch (mode) {
-    case TOpenMode::kReadWriteCreate: flags = O_RDWR | O_CREAT; break;
-    case TOpenMode::kReadOnly: flags = O_RDONLY; break;
-    case TOpenMode::kWriteOnly: flags = O_WRONLY; break;
-    case TOpenMode::kWriteTruncateCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-  }
+  // Write only, not read and write: a FIFO opened so waits for a reader,
+  // and a reader that goes away shows as a failed write.
+  const int flags = mode == TOpenMode::kWriteCreate ? O_WRONLY | O_CREAT | O_NOCTTY : O_RDONLY;
   const int fd = OpenRetrying(name, flags);
+  if (fd < 0) {
+    *error = errno;
+    return TFile();
+  }
+  return TFile(fd);
+}
+
+TFile TFile::OpenAgainForReading(TOsError* error) const {
+  // The link under /proc/self/fd reaches the open file itself, whatever
+  // its name reaches now. (In the browser it leads back to the name, in a
+  // file system that only this process sees.)
+  const int fd = OpenRetrying("/proc/self/fd/" + FormatInt(Fd(handle_)), O_RDONLY | O_NOCTTY);
   if (fd < 0) {
     *error = errno;
     return TFile();
@@ -97,7 +105,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
     const ssize_t more =
         ::pread(Fd(handle_), buffer + got, n - got, static_cast<off_t>(offset + got));
     if (more < 0 && errno == EINTR) continue;
-    if (more < 0) throw EReadError();
+    if (more < 0) throw EReadError(errno);
     if (more == 0) break;
     got += static_cast<size_t>(more);
   }
@@ -126,7 +134,7 @@ size_t TFile::Read(char* buffer, size_t n) {
   for (;;) {
     ssize_t got = ::read(Fd(handle_), buffer, n);
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw EReadError();
+    if (errno != EINTR) throw EReadError(errno);
   }
 }
 
@@ -196,12 +204,6 @@ std::string OptionText(std::string_view argument) {
 bool TextFileExists(const std::string& name) {
   struct stat info;
   return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-TEntryKind EntryKindOf(const std::string& name) {
-  struct stat info;
-  if (::stat(name.c_str(), &info) != 0) return TEntryKind::kMissing;
-  return S_ISREG(info.st_mode) ? TEntryKind::kRegular : TEntryKind::kOther;
 }
 
 bool IsPermissionError(TOsError error) {

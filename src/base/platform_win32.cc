@@ -96,30 +96,29 @@ TFile TFile::OpenForReading(const std::string& name) {
 TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
   // Held without sharing while it is open: no other process reads a PDF
   // file that is only half there, and a second run cannot write it too.
-  DWORD access = GENERIC_READ | GENERIC_WRITE;
-  DWORD disposition = OPEN_ALWAYS;
-  switch (mode) {
-    case TOpenMode::kReadWriteCreate: break;
-    case TOpenMode::kReadOnly:
-      access = GENERIC_READ;
-      disposition = OPEN_EXISTING;
-      break;
-    case TOpenMode::kWriteOnly:
-      access = GENERIC_WRITE;
-      disposition = OPEN_EXISTING;
-      break;
-    case TOpenMode::kWriteTruncateCreate:
-      access = GENERIC_WRITE;
-      disposition = CREATE_ALWAYS;
-      break;
-  }
-  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), access, 0, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The file to write is opened for reading as well, so that its start
+  // can be looked at through this one open (a share mode of 0 would refuse
+  // any second one).
+  const bool write = mode == TOpenMode::kWriteCreate;
+  HANDLE handle = ::CreateFileW(
+      win32::SystemName(name).c_str(), write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, 0,
+      nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     *error = LastError();
     return TFile();
   }
   return TFile(FromHandle(handle));
+}
+
+TFile TFile::OpenAgainForReading(TOsError* error) const {
+  HANDLE process = ::GetCurrentProcess();
+  HANDLE again = INVALID_HANDLE_VALUE;
+  if (::DuplicateHandle(process, Handle(handle_), process, &again, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS) == 0) {
+    *error = LastError();
+    return TFile();
+  }
+  return TFile(FromHandle(again));
 }
 
 bool TFile::IsRegular() const {
@@ -142,7 +141,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(offset);
   if (::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) == 0) {
-    throw EReadError();
+    throw EReadError(LastError());
   }
   size_t got = 0;
   while (got < n) {
@@ -176,8 +175,9 @@ size_t TFile::Read(char* buffer, size_t n) {
   DWORD got = 0;
   if (::ReadFile(Handle(handle_), buffer, TransferSize(n), &got, nullptr) == 0) {
     // A pipe whose writer has closed its end: that is the end of the data.
-    if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    throw EReadError();
+    const TOsError error = LastError();
+    if (error == ERROR_BROKEN_PIPE) return 0;
+    throw EReadError(error);
   }
   return got;
 }
@@ -315,21 +315,6 @@ bool TextFileExists(const std::string& name) {
   BY_HANDLE_FILE_INFORMATION info;
   DWORD type;
   return QueryFile(name, &info, &type) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-TEntryKind EntryKindOf(const std::string& name) {
-  BY_HANDLE_FILE_INFORMATION info;
-  DWORD type;
-  if (!QueryFile(name, &info, &type)) {
-    // Devices such as NUL open, but say nothing of themselves.
-    return ::GetFileAttributesW(win32::SystemName(name).c_str()) == INVALID_FILE_ATTRIBUTES
-               ? TEntryKind::kMissing
-               : TEntryKind::kOther;
-  }
-  const bool regular =
-      type == FILE_TYPE_DISK &&
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
-  return regular ? TEntryKind::kRegular : TEntryKind::kOther;
 }
 
 bool IsPermissionError(TOsError error) {
