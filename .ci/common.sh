@@ -14,7 +14,7 @@ ci_packages_arm64=(g++-aarch64-linux-gnu zlib1g-dev:arm64 qemu-user-static googl
 ci_packages_windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 locales googletest
   groff-base zip unzip)
 ci_packages_fuzz=(clang libclang-rt-14-dev)
-# The page's own build packages come with the README's "In the browser" block.
+# The page's own build packages come with the commands of docs/browser.md.
 ci_packages_web=(googletest zip unzip chromium)
 
 # ci_apt ARG...: apt-get, quietly, tried a second time after a network error.
