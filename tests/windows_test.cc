@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
-#include "base/win32_text.h"
+#include "platform/win32_text.h"
 #include "test_support.h"
 
 namespace quilnote {

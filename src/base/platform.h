@@ -1,8 +1,8 @@
 // What the program needs of the operating system, and nothing else. Twins
-// implement it, chosen by the build: platform_posix.cc with
-// platform_posix_native.cc on Linux and other POSIX systems, or with
-// platform_posix_web.cc in the browser, and platform_win32.cc on Windows.
-// No other file of the program talks to the system.
+// in src/platform implement it, chosen by the build: posix.cc with
+// posix_terminal.cc on Linux and other POSIX systems, or with web.cc in the
+// browser, and win32.cc with win32_text.cc on Windows. No other file of the
+// program talks to the system.
 //
 // File names are byte strings in the form ProgramArguments gives them: on
 // POSIX the bytes given, on Windows WTF-8 (UTF-8 that also carries lone

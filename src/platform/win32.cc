@@ -23,7 +23,7 @@
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/shift_jis.h"
-#include "base/win32_text.h"
+#include "platform/win32_text.h"
 #include "base/wtf8.h"
 
 namespace quilnote {

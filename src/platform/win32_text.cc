@@ -1,4 +1,4 @@
-#include "base/win32_text.h"
+#include "platform/win32_text.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

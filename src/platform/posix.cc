@@ -1,6 +1,6 @@
 // The operating system on Linux and other POSIX systems, and in the browser
 // on emscripten's POSIX layer. What differs between the two (CPUs, threads,
-// terminals) is in platform_posix_native.cc and platform_posix_web.cc.
+// terminals) is in posix_terminal.cc and web.cc.
 #include "base/platform.h"
 
 #include <algorithm>
