@@ -4,8 +4,7 @@
 #include "base/output_file.h"
 #include "base/platform.h"
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/win32_api.h"
 
 #include <optional>
 #include <string>

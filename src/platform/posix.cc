@@ -27,6 +27,21 @@ int Fd(intptr_t handle) {
   return static_cast<int>(handle);
 }
 
+// Writes all `n` bytes to `fd`, going on after short and interrupted
+// writes: 0 when every byte was taken, or the error that stopped it (EIO
+// for a write that took nothing).
+int WriteAllTo(int fd, const char* data, size_t n) {
+  while (n > 0) {
+    const ssize_t written = ::write(fd, data, n);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return errno;
+    if (written == 0) return EIO;
+    data += written;
+    n -= static_cast<size_t>(written);
+  }
+  return 0;
+}
+
 int OpenRetrying(const std::string& name, int flags) {
   int fd;
   do {
@@ -139,13 +154,7 @@ size_t TFile::Read(char* buffer, size_t n) {
 }
 
 void TFile::WriteAll(const char* data, size_t n) {
-  while (n > 0) {
-    ssize_t written = ::write(Fd(handle_), data, n);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw EWriteError();
-    data += written;
-    n -= static_cast<size_t>(written);
-  }
+  if (WriteAllTo(Fd(handle_), data, n) != 0) throw EWriteError();
 }
 
 void TFile::Close() {
@@ -159,22 +168,13 @@ void TFile::Close() {
 TStdStream::TStdStream(TStdStreamId id) noexcept : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}
 
 void TStdStream::Write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) throw EInOutError(InOutErrorMessage(errno));
-    if (written == 0) throw EInOutError(InOutErrorMessage(EIO));
-    bytes.remove_prefix(static_cast<size_t>(written));
+  if (const int error = WriteAllTo(Fd(handle_), bytes.data(), bytes.size()); error != 0) {
+    throw EInOutError(InOutErrorMessage(error));
   }
 }
 
 void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // nowhere left to report to
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
+  (void)WriteAllTo(Fd(handle_), bytes.data(), bytes.size());  // nowhere left to report to
 }
 
 // No console device of its own: the error channel is standard error.

@@ -9,22 +9,15 @@
 // byte goes through ReadFile and WriteFile.
 #include "base/platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <bit>
 
 #include "base/command_line_split.h"
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/shift_jis.h"
-#include "platform/win32_text.h"
 #include "base/wtf8.h"
+#include "platform/win32_api.h"
+#include "platform/win32_text.h"
 
 namespace quilnote {
 
@@ -46,6 +39,20 @@ constexpr size_t kMaxTransfer = size_t{1} << 30;
 
 DWORD TransferSize(size_t n) {
   return static_cast<DWORD>(n < kMaxTransfer ? n : kMaxTransfer);
+}
+
+// Writes all `n` bytes to `handle`, in pieces WriteFile can count: 0 when
+// every byte was taken, or the error that stopped it (ERROR_WRITE_FAULT for
+// a write that took nothing).
+TOsError WriteAllTo(HANDLE handle, const char* data, size_t n) {
+  while (n > 0) {
+    DWORD written = 0;
+    if (::WriteFile(handle, data, TransferSize(n), &written, nullptr) == 0) return LastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    data += written;
+    n -= written;
+  }
+  return 0;
 }
 
 // Shift-JIS characters cut from the end of the system's texts.
@@ -183,15 +190,7 @@ size_t TFile::Read(char* buffer, size_t n) {
 }
 
 void TFile::WriteAll(const char* data, size_t n) {
-  while (n > 0) {
-    DWORD written = 0;
-    if (::WriteFile(Handle(handle_), data, TransferSize(n), &written, nullptr) == 0 ||
-        written == 0) {
-      throw EWriteError();
-    }
-    data += written;
-    n -= written;
-  }
+  if (WriteAllTo(Handle(handle_), data, n) != 0) throw EWriteError();
 }
 
 void TFile::Close() {
@@ -245,27 +244,15 @@ void TStdStream::Write(std::string_view bytes) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
     throw EInOutError(InOutErrorMessage(ERROR_INVALID_HANDLE));
   }
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0) {
-      throw EInOutError(InOutErrorMessage(LastError()));
-    }
-    if (written == 0) throw EInOutError(InOutErrorMessage(ERROR_WRITE_FAULT));
-    bytes.remove_prefix(written);
+  if (const TOsError error = WriteAllTo(handle, bytes.data(), bytes.size()); error != 0) {
+    throw EInOutError(InOutErrorMessage(error));
   }
 }
 
 void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   HANDLE handle = Handle(handle_);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0 ||
-        written == 0) {
-      return;  // nowhere left to report to
-    }
-    bytes.remove_prefix(written);
-  }
+  (void)WriteAllTo(handle, bytes.data(), bytes.size());  // nowhere left to report to
 }
 
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
