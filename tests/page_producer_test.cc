@@ -67,7 +67,8 @@ TEST(PageProducerTest, WorkersAndRunsMakeTheBytesOfOnePageAfterAnother) {
     const TWrappedLines wrapped =
         WrapLines(lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
                   step.lines, statistics);
-    const TPageSetup setup{settings, Paginate(step, wrapped.Count()), wrapped.Count(), 6, 3};
+    const TPageSetup setup{settings, Paginate(step, wrapped.Count()), wrapped.Count(),
+                           TPagePlan{2, 3, 6}};
     ASSERT_GT(pages_per_run, 1u) << c.level;
     ASSERT_GT(setup.pagination.pages, 2 * pages_per_run) << c.level;
 

@@ -24,6 +24,7 @@
 #include "pdf/deflater.h"
 #include "pdf/object_writer.h"
 #include "pdf/page_geometry.h"
+#include "pdf/page_plan.h"
 #include "pdf/pdf_settings.h"
 #include "text/wrap.h"
 
@@ -33,7 +34,7 @@ namespace quilnote {
 struct TPageRun {
   TMemoryStream bytes;
   // The objects in `bytes`, to be adopted into the file's table.
-  TObjectWriter objects{0};
+  TRunObjectWriter objects;
   // When a page failed: its error. `bytes` then ends with that page's
   // object and its content object up to "stream\n", as a file written
   // page by page would, and the pages after it are not made.
@@ -45,8 +46,7 @@ struct TPageSetup {
   TPDFSettings settings;
   TPagination pagination;
   uint64_t total_lines;
-  uint64_t first_object;  // the number of the first page's page object
-  uint64_t font_object;
+  TPagePlan plan;
 };
 
 // Owns the order of the runs and the bound on work in flight: at most

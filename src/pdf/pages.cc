@@ -36,9 +36,9 @@ uint64_t EstimateLines(std::string_view text) {
 // What every page writer needs to know.
 struct TPageWriter {
   TOutputStream& out;
-  TPDFObjMemManager& table;
+  TObjectWriter& objects;
   const TPDFSettings& settings;
-  uint64_t font_object;
+  const TPagePlan& plan;
   TPageList& page_list;
   TProgressSink* progress;
   uint64_t total_pages;
@@ -49,11 +49,10 @@ struct TPageWriter {
 
   void WritePlainPages(const TWrappedLines& lines, TPagination pagination) {
     TWrappedReader reader = lines.ReaderAt(0);
-    TObjectWriter objects(table);
     uint64_t left = lines.Count();
     for (uint64_t page = 0; page < pagination.pages; ++page) {
       const uint64_t count = std::min(left, pagination.lines_per_page);
-      page_list.Append(WritePageObjects(out, objects, settings, font_object, [&] {
+      page_list.Append(WritePageObjects(out, objects, settings, plan, [&] {
         WritePlainPageContent(out, settings, settings.HorizontalMargin, settings.VerticalMargin,
                               TPageLines{reader, count}, settings.PageNumberReserve,
                               static_cast<int64_t>(page + 1));
@@ -63,11 +62,11 @@ struct TPageWriter {
     }
   }
 
-  // Takes a run's objects into the table where its buffer lands, then
+  // Takes a run's objects into the document's where its buffer lands, then
   // writes the buffer; a failed page's error is raised after its begun
   // objects, as writing it here would have.
   void WriteRun(TPageRun run, TPageProducer& producer) {
-    run.objects.Adopt(table, out.Position());
+    objects.Adopt(run.objects, out.Position());
     for (uint64_t i = page_plan::kPageObject; i < run.objects.Opened();
          i += page_plan::kObjectsPerPage) {
       page_list.Append(run.objects.FirstNumber() + i);
@@ -84,7 +83,7 @@ struct TPageWriter {
     // cost more than its pages.
     const bool one_run = pagination.pages <= pages_per_run;
     const unsigned workers = one_run ? 0 : WorkerThreadCount();
-    const TPageSetup setup{settings, pagination, lines.Count(), table.Count() + 1, font_object};
+    const TPageSetup setup{settings, pagination, lines.Count(), plan};
     TPageProducer producer(setup, workers, kRunsInFlightPerWorker * std::max(workers, 1u));
     TWrappedReader reader = lines.ReaderAt(0);
     for (uint64_t first = 0; first < pagination.pages; first += pages_per_run) {
@@ -100,8 +99,8 @@ struct TPageWriter {
 
 }  // namespace
 
-void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
-                uint64_t font_object, const TLineList& text_lines, TPageList& page_list,
+void WritePages(TOutputStream& out, TObjectWriter& objects, const TPDFSettings& settings,
+                const TPagePlan& plan, const TLineList& text_lines, TPageList& page_list,
                 TLineSink& statistics, TProgressSink* progress) {
   // Where pages start is known before the lines are counted: the page
   // length does not depend on the count, except that one page takes all
@@ -110,12 +109,12 @@ void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings
   const uint64_t max_lines = text_lines.Text().size() + 1;
   const TPageStep step = FindPageStep(settings, max_lines);
   const bool compressed = settings.CompressionLevel != 0;
-  const TRunPlan plan = compressed ? PlanRuns(step, max_lines, text_lines.Text().size(),
+  const TRunPlan runs = compressed ? PlanRuns(step, max_lines, text_lines.Text().size(),
                                               EstimateLines(text_lines.Text()))
                                    : TRunPlan{1, 0};
   const TWrappedLines lines =
       WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
-                plan.checkpoint_stride, statistics);
+                runs.checkpoint_stride, statistics);
 
   const TPagination pagination = Paginate(step, lines.Count());
   statistics.WriteLine(TConsoleText(FormatUInt(lines.Count())).Program(msg::kLines));
@@ -123,14 +122,14 @@ void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings
       TConsoleText(FormatUInt(pagination.lines_per_page)).Program(msg::kLinesPerPage));
   statistics.WriteLine(TConsoleText(FormatUInt(pagination.pages)).Program(msg::kPages));
 
-  TPageWriter writer{out, table, settings, font_object, page_list, progress, pagination.pages};
+  TPageWriter writer{out, objects, settings, plan, page_list, progress, pagination.pages};
   writer.TellPagesWritten();
   if (!compressed) {
     writer.WritePlainPages(lines, pagination);
   } else {
     // One page takes all the lines when they all fit: a single run.
     const bool single = pagination.lines_per_page != step.lines;
-    writer.WriteCompressedPages(lines, pagination, single ? 1 : plan.pages_per_run);
+    writer.WriteCompressedPages(lines, pagination, single ? 1 : runs.pages_per_run);
   }
 }
 
