@@ -11,21 +11,31 @@
 #include "base/number_format.h"
 #include "base/output_stream.h"
 #include "pdf/font_objects.h"
+#include "pdf/page_geometry.h"
 #include "pdf/page_plan.h"
 #include "pdf/pdf_settings.h"
 
 namespace quilnote {
 
+// What every page of a document shares.
+struct TPageSetup {
+  TPDFSettings settings;
+  TPagination pagination;
+  TPagePlan plan;
+};
+
 // Writes one page's objects through `objects` (the document's object
 // writer, or a run buffer's) around its content, which `write_content` puts
 // out between "stream\n" and "\nendstream\n", and returns the page
-// object's number. Every reference comes from `plan`. When write_content
+// object's number. Every reference comes from setup.plan. When write_content
 // raises, the page object and the content object up to "stream\n" are
 // already written: the file ends where writing stopped, as it would for
 // any failing write.
 template <typename ObjectWriter, typename ContentWriter>
-uint64_t WritePageObjects(TOutputStream& out, ObjectWriter& objects, const TPDFSettings& settings,
-                          const TPagePlan& plan, ContentWriter write_content) {
+uint64_t WritePageObjects(TOutputStream& out, ObjectWriter& objects, const TPageSetup& setup,
+                          ContentWriter write_content) {
+  const TPDFSettings& settings = setup.settings;
+  const TPagePlan& plan = setup.plan;
   const uint64_t page = objects.Open(out);
   WriteStr(out,
            "<<\n/Type /Page\n/Parent " + FormatUInt(plan.page_tree) +

@@ -23,9 +23,7 @@
 #include "base/output_stream.h"
 #include "pdf/deflater.h"
 #include "pdf/object_writer.h"
-#include "pdf/page_geometry.h"
-#include "pdf/page_plan.h"
-#include "pdf/pdf_settings.h"
+#include "pdf/page_objects.h"
 #include "text/wrap.h"
 
 namespace quilnote {
@@ -39,14 +37,6 @@ struct TPageRun {
   // object and its content object up to "stream\n", as a file written
   // page by page would, and the pages after it are not made.
   std::exception_ptr error;
-};
-
-// What every page of a document shares.
-struct TPageSetup {
-  TPDFSettings settings;
-  TPagination pagination;
-  uint64_t total_lines;
-  TPagePlan plan;
 };
 
 // Owns the order of the runs and the bound on work in flight: at most
