@@ -97,9 +97,15 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
                             TOutputFile* pdf_file, TProgressSink* progress) {
-  const TPDFSettings settings =
-      MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
-                   horizontal_margin, vertical_margin, font_size);
+  return ConvertTextFile(text_file_name, pdf_file_name,
+                         MakeSettings(compression_letter, font_letter, page_number_letter,
+                                      paper_code, horizontal_margin, vertical_margin, font_size),
+                         statistics, pdf_file, progress);
+}
+
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            const TPDFSettings& settings, TLineSink& statistics,
+                            TOutputFile* pdf_file, TProgressSink* progress) {
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
