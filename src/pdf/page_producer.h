@@ -31,7 +31,7 @@ namespace quilnote {
 // A run of pages made: the objects of its pages as they go into the file.
 struct TPageRun {
   TMemoryStream bytes;
-  // The objects in `bytes`, to be adopted into the file's table.
+  // The objects in `bytes`, for the document's object writer to adopt.
   TRunObjectWriter objects;
   // When a page failed: its error. `bytes` then ends with that page's
   // object and its content object up to "stream\n", as a file written
