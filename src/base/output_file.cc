@@ -62,6 +62,7 @@ TOutputFile TOutputFile::Open(const std::string& name, TOutputFileAccess& access
   if (opened.file_.TryLockAlone() == TFile::TLockResult::kHeldElsewhere) {
     throw EFCreateError(CreateErrorText(name, kInUse));
   }
+  // Looked at only through a second open of this very file, never by name.
   TOsError ignored = 0;
   TFile look = opened.file_.OpenAgainForReading(&ignored);
   const std::optional<TFile::TIdentity> identity = opened.file_.Identity();

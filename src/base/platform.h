@@ -69,9 +69,10 @@ class TFile {
 
   // The very file this one is, opened once more for reading, never by its
   // name: on Linux through /proc/self/fd, on Windows as another handle of
-  // this one (which Open made readable). A closed TFile and the system's
-  // error in `*error` when the system refuses (a file that may be written
-  // but not read, no /proc).
+  // this one (which Open made readable). Where the system has no such way
+  // (the browser), what it opens may be another file: compare identities.
+  // A closed TFile and the system's error in `*error` when the system
+  // refuses (a file that may be written but not read, no /proc).
   TFile OpenAgainForReading(TOsError* error) const;
 
   bool IsOpen() const { return handle_ != kNoHandle; }

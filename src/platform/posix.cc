@@ -82,7 +82,8 @@ TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
 TFile TFile::OpenAgainForReading(TOsError* error) const {
   // The link under /proc/self/fd reaches the open file itself, whatever
   // its name reaches now. (In the browser it leads back to the name, in a
-  // file system that only this process sees.)
+  // file system that only this process sees; under Node.js it is the host's
+  // link for a descriptor of that number, which may be another file.)
   const int fd = OpenRetrying("/proc/self/fd/" + FormatInt(Fd(handle_)), O_RDONLY | O_NOCTTY);
   if (fd < 0) {
     *error = errno;
