@@ -35,6 +35,7 @@ std::string Usage() {
       Sjis(" 縦マージン -mp?\?(size?\?)"),
       Sjis(" 圧縮       -cd(デフォルト),-cm(圧縮率優先),-cf(速度優先),-cn(圧縮なし)"),
       Sjis(" PageNo付加 -p"),
+      Sjis(" 文字コード -es(Shift-JIS) -eu(UTF-8/UTF-16) -ee(EUC-JP) -ea(自動判別)"),
   });
 }
 
@@ -66,7 +67,9 @@ TEST_F(FrontEndTest, MessagesUsageAndStatuses) {
       {{"-fh2147483648", "missing.txt", "out.pdf"},
        {kFontSizeMessage, "Textファイルが見つかりません"},
        false},
-      {{"a", "b", "c", "d", "e", "f", "g", "h", "i"}, {}, true},  // nine
+      {{"-fhx", "-p", "-p", "-p", "-p", "-p", "-ea", "missing.txt", "out.pdf"},  // nine
+       {kFontSizeMessage, "Textファイルが見つかりません"},
+       false},
       {{"-fhx", "b", "c", "d", "e", "f", "g", "h", "i", "j"}, {}, true},
   };
   for (const Case& c : cases) {
@@ -91,6 +94,19 @@ TEST_F(FrontEndTest, ConversionPrintsStatisticsOnlyOnStandardOutput) {
   EXPECT_TRUE(BytesEqual(
       CrLfLines({Sjis("132 桁"), Sjis("2 行"), Sjis("2 行/ページ"), Sjis("1 ページ")}), run.out));
   EXPECT_EQ(test::ReadFile(dir_.File("out.pdf")).size(), 1310u);
+}
+
+TEST_F(FrontEndTest, SubstitutesAreCountedOnStandardErrorAndTheHintIsNot) {
+  // Two characters without a code, the first on line 3 (CR LF is one break).
+  test::WriteFile(dir_.File("utf8.txt"), "a\r\nb\r\xF0\x9F\x98\x80\xC0\r\n");
+  for (const char* option : {"-eu", "-EUC"}) {  // -euc is -eu: EUC-JP is -ee
+    test::RunResult run = RunQuilnote({option, "-cn", "utf8.txt", "out.pdf"}, dir_.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(BytesEqual(Sjis("Shift-JISにない文字を〓にしました: 2 個 (最初は 3 行目)") + "\r\n",
+                           run.err));
+  }
+  test::WriteFile(dir_.File("utf8.txt"), "\xE3\x81\x82\r\n");
+  EXPECT_EQ(RunQuilnote({"-cn", "utf8.txt", "out.pdf"}, dir_.path()).err, "");
 }
 
 TEST_F(FrontEndTest, SameFileTwiceIsRefusedAndLeftUntouched) {

@@ -19,6 +19,8 @@ struct TCommandOptions {
   char CompressionLetter = 'd';  // 'd' default, 'n' none, 'm' maximum, 'f' fastest
   char FontLetter = 'h';         // 'h', 'i', 'm' or 'g'
   char PageNumberLetter = 'n';   // 'y' prints page numbers
+  char EncodingLetter =
+      'n';  // 'n' none given, 's' Shift-JIS, 'u' Unicode, 'e' EUC-JP, 'a' automatic
   std::string PaperCode = "A4P";
   int32_t HorizontalMargin = 30;
   int32_t VerticalMargin = 30;

@@ -14,6 +14,7 @@
 #include "pdf/pdf_obj_mem_manager.h"
 #include "pdf/xref.h"
 #include "text/line_list.h"
+#include "text/text_decode.h"
 #include "text/text_file.h"
 
 namespace quilnote {
@@ -96,7 +97,8 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file, TProgressSink* progress) {
+                            TOutputFile* pdf_file, TProgressSink* progress, char encoding_letter,
+                            TLineSink* messages) {
   const TPDFSettings settings =
       MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
                    horizontal_margin, vertical_margin, font_size);
@@ -110,12 +112,16 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
   }
   pdf_file->CheckWritable();
   TLineList text_lines;
+  TDecodeReport decoded;
   {
     TFile text_file = TFile::OpenForReading(text_file_name);
-    LoadTextFile(text_lines, text_file);
+    TByteBlock text = ReadWholeFile(text_file);
+    decoded = DecodeText(text, encoding_letter, messages != nullptr && messages->IsTerminal());
+    text_lines.AssignText(std::move(text));
     // Linked or moved onto one name since the names were compared.
     if (pdf_file->IsSameFileAs(text_file)) return TConversion::kSameFile;
   }
+  if (messages != nullptr) WriteDecodeNotices(decoded, *messages);
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it.
   TFileStream out(pdf_file->TakeForWriting());

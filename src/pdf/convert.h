@@ -33,14 +33,17 @@ enum class TConversion {
 // opened here by name. The text is read whole before the PDF file is cut,
 // so an existing PDF keeps every byte when the text cannot be opened or
 // read; once writing has begun, a failure leaves what was written. Pages
-// written are told to `progress`, when given.
+// written are told to `progress`, when given. The text is read in the
+// encoding `encoding_letter` (see DecodeText); the notices of its decoding
+// go to `messages`, when given, before the statistics.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr);
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr,
+                            char encoding_letter = 'n', TLineSink* messages = nullptr);
 
 // Writes the whole document for the lines of `text_lines` to `out`: header,
 // font, pages, catalog, page tree, cross-reference section and trailer,
