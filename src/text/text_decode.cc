@@ -95,6 +95,33 @@ class TShiftJisWriter {
     return true;
   }
 
+  // Converts the run of kana and kanji from the read position on, if any:
+  // three-byte characters led by E1-EC (whose second byte may be any
+  // continuation byte) with two-byte codes; false when there is none.
+  // The most common characters of a Japanese text, in a loop of its own
+  // that keeps its positions out of memory the bytes it writes could alias.
+  bool CopyKanaAndKanji() {
+    unsigned char* const p = p_;
+    const size_t end = end_;
+    size_t read = read_, write = write_;
+    while (end - read >= 3) {
+      const unsigned b0 = p[read], b1 = p[read + 1], b2 = p[read + 2];
+      if (b0 < 0xE1 || b0 > 0xEC || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) break;
+      const uint32_t c = (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
+      const uint16_t code = kCodesOfPage[kPageOfHighByte[c >> 8]][c & 0xFF];
+      if (code <= 0xFF) break;  // a one-byte code or none
+      // Two bytes for three: the writing stays behind the reading.
+      p[write] = static_cast<unsigned char>(code >> 8);
+      p[write + 1] = static_cast<unsigned char>(code);
+      write += 2;
+      read += 3;
+    }
+    const bool any = read != read_;
+    read_ = read;
+    write_ = write;
+    return any;
+  }
+
   // Writes the character `c`, or a substitute when it has no code.
   void PutCharacter(uint32_t c) { PutCode(c <= 0xFFFF ? Cp932Code(c) : 0); }
 
@@ -161,6 +188,7 @@ TDecodeReport DecodeUtf8(TByteBlock& text, size_t from) {
     if (out.CopyAscii()) continue;
     const unsigned char* p = out.p() + out.read();
     if (*p == 0) break;
+    if (out.CopyKanaAndKanji()) continue;
     uint32_t c;
     out.Take(ReadUtf8(p, out.end() - out.read(), c));
     out.PutCharacter(c == kIllFormed ? 0 : c);
