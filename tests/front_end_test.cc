@@ -13,6 +13,7 @@
 #include "base/console.h"
 #include "cli/front_end.h"
 #include "test_support.h"
+#include "text/text_decode.h"
 
 namespace quilnote {
 namespace {
@@ -107,6 +108,90 @@ TEST_F(FrontEndTest, SubstitutesAreCountedOnStandardErrorAndTheHintIsNot) {
   }
   test::WriteFile(dir_.File("utf8.txt"), "\xE3\x81\x82\r\n");
   EXPECT_EQ(RunQuilnote({"-cn", "utf8.txt", "out.pdf"}, dir_.path()).err, "");
+}
+
+// Every character that has a code, forty a line: its Shift-JIS form (by
+// the table), UTF-8 and UTF-16 with a byte-order mark.
+struct EveryCharacter {
+  std::string sjis, utf8, utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+  EveryCharacter() {
+    int on_line = 0;
+    for (uint32_t c = 1; c <= 0xFFFF; ++c) {
+      const uint16_t code = Cp932Code(c);
+      if (code == 0) continue;
+      if (code > 0xFF) sjis += static_cast<char>(code >> 8);
+      sjis += static_cast<char>(code & 0xFF);
+      if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+      } else if (c < 0x800) {
+        utf8 += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+      } else {
+        utf8 += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                 static_cast<char>(0x80 | (c & 0x3F))};
+      }
+      utf16le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+      utf16be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+      if (++on_line == 40) {
+        on_line = 0;
+        sjis += '\n';
+        utf8 += '\n';
+        utf16le += {'\n', '\0'};
+        utf16be += {'\0', '\n'};
+      }
+    }
+  }
+};
+
+// Twenty Japanese manual pages as they are installed (UTF-8).
+constexpr const char* kManualPages[] = {
+    "ar",    "at",  "bzip2", "chmod", "ci",  "column", "cpio",  "dc",    "diff", "dig",
+    "dmesg", "eqn", "file",  "ftp",   "gdb", "getopt", "gprof", "groff", "gzip", "hexdump",
+};
+
+TEST_F(FrontEndTest, EveryEncodingOfATextGivesTheDocumentOfItsShiftJisForm) {
+  const std::string pages_dir = "/usr/share/man/ja/man1/";
+  if (!std::filesystem::exists(pages_dir + "ar.1.gz")) {
+    if (std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true")
+      FAIL() << "manpages-ja is not installed";
+    GTEST_SKIP() << "manpages-ja is not installed";
+  }
+  REQUIRE_TOOL("iconv");
+  std::string zcat = "zcat";
+  for (const char* page : kManualPages) zcat += " " + pages_dir + page + ".1.gz";
+  ASSERT_EQ(test::RunShell("cd " + test::ShellQuote(dir_.path()) + " && " + zcat +
+                           " >m.utf8 && iconv -f UTF-8 -t CP932 m.utf8 >m.sjis && "
+                           "iconv -f UTF-8 -t EUC-JP m.utf8 >m.euc && "
+                           "{ printf '\\377\\376'; iconv -f UTF-8 -t UTF-16LE m.utf8; } >m.le && "
+                           "{ printf '\\376\\377'; iconv -f UTF-8 -t UTF-16BE m.utf8; } >m.be")
+                .status,
+            0);
+  const EveryCharacter every;
+  test::WriteFile(dir_.File("e.sjis"), every.sjis);
+  test::WriteFile(dir_.File("e.utf8"), every.utf8);
+  test::WriteFile(dir_.File("e.le"), every.utf16le);
+  test::WriteFile(dir_.File("e.be"), every.utf16be);
+  const struct {
+    const char* text;
+    std::vector<const char*> readings;  // option, file
+  } cases[] = {
+      {"m", {"-eu", "m.utf8", "-ea", "m.utf8", "-ee", "m.euc", "-eu", "m.le", "-ea", "m.be"}},
+      {"e", {"-eu", "e.utf8", "-ea", "e.utf8", "-ea", "e.le", "-eu", "e.be"}},
+  };
+  for (const auto& c : cases) {
+    const std::string sjis = std::string(c.text) + ".sjis";
+    const test::RunResult expected = RunQuilnote({"-cn", sjis, "s.pdf"}, dir_.path());
+    ASSERT_EQ(expected.status, 0) << expected.err;
+    const std::string pdf = test::ReadFile(dir_.File("s.pdf"));
+    for (size_t i = 0; i < c.readings.size(); i += 2) {
+      const std::string why = std::string(c.readings[i]) + " " + c.readings[i + 1];
+      const test::RunResult run =
+          RunQuilnote({"-cn", c.readings[i], c.readings[i + 1], "u.pdf"}, dir_.path());
+      EXPECT_EQ(run.status, 0) << why;
+      EXPECT_TRUE(BytesEqual(expected.out, run.out)) << why;
+      EXPECT_TRUE(BytesEqual(expected.err, run.err)) << why;
+      EXPECT_TRUE(BytesEqual(pdf, test::ReadFile(dir_.File("u.pdf")))) << why;
+    }
+  }
 }
 
 TEST_F(FrontEndTest, SameFileTwiceIsRefusedAndLeftUntouched) {
