@@ -340,9 +340,45 @@ else
 fi
 
 # ------------------------------------------------------------------ encodings
+t=$work/encodings
+mkdir "$t"
+# 日本語, the euro sign, an emoji: UTF-8, then EUC-JP (日本語 and ｶﾅ).
+printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e \xe2\x82\xac5\n\xf0\x9f\x98\x80 emoji\nlast line\n' >"$t/notes.txt"
+printf '\x93\xfa\x96\x7b\x8c\xea \x81\xac5\n\x81\xac emoji\nlast line\n' >"$t/expected.txt"
+printf '\xc6\xfc\xcb\xdc\xb8\xec\n\x8e\xb6\x8e\xc5\n' >"$t/oldmail.txt"
+printf '\x93\xfa\x96\x7b\x8c\xea\n\xb6\xc5\n' >"$t/oldmail_expected.txt"
+reference "$t/expected.txt" expected.pdf
+reference "$t/oldmail_expected.txt" oldmail_expected.pdf
+(cd "$t" && quilnote -ea notes.txt notes.pdf) >"$t.out" 2>"$t.err"
+status=$?
+if [ "$status" -eq 0 ] && cmp -s "$t/notes.pdf" "$t/expected.pdf" &&
+  [ "$(cat "$t.err")" = $'Shift-JIS\x82\xc9\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xf0\x81\xac\x82\xc9\x82\xb5\x82\xdc\x82\xb5\x82\xbd: 2 \x8c\xc2 (\x8d\xc5\x8f\x89\x82\xcd 1 \x8ds\x96\xda)\r' ]; then
+  pass "UTF-8 text with -ea, its substitutes counted"
+else
+  fail "UTF-8 text with -ea, its substitutes counted" "status $status, an unexpected PDF or message"
+fi
+(cd "$t" && quilnote -ee oldmail.txt oldmail.pdf) >"$t.out" 2>"$t.err"
+status=$?
+if [ "$status" -eq 0 ] && cmp -s "$t/oldmail.pdf" "$t/oldmail_expected.pdf" && [ ! -s "$t.err" ]; then
+  pass "EUC-JP text with -ee"
+else
+  fail "EUC-JP text with -ee" "status $status or an unexpected PDF"
+fi
+
 t=$work/iconv
 mkdir "$t"
 if have iconv; then
+  # Another encoding through iconv: ISO-2022-JP.
+  printf '\x1b$BF|K\\8l\x1b(B\n' >"$t/mail.txt"  # 日本語
+  printf '\x93\xfa\x96\x7b\x8c\xea\n' >"$t/mail_expected.txt"
+  reference "$t/mail_expected.txt" mail_expected.pdf
+  (cd "$t" && quilnote <(iconv -f ISO-2022-JP -t CP932//TRANSLIT mail.txt) mail.pdf) >"$t.out" 2>"$t.err"
+  status=$?
+  if [ "$status" -eq 0 ] && cmp -s "$t/mail.pdf" "$t/mail_expected.pdf"; then
+    pass "ISO-2022-JP text through iconv"
+  else
+    fail "ISO-2022-JP text through iconv" "status $status or an unexpected PDF"
+  fi
   # UTF-8: 日本語, the euro sign, an emoji; Shift-JIS has neither of the
   # last two. (Accented letters are left out: how iconv spells them
   # depends on the locale.)
@@ -365,6 +401,7 @@ if have iconv; then
     fail "strict iconv stops at the first missing character" "status $status or not one line"
   fi
 else
+  skip "ISO-2022-JP text through iconv" "iconv is not installed"
   skip "UTF-8 text through iconv //TRANSLIT" "iconv is not installed"
   skip "strict iconv stops at the first missing character" "iconv is not installed"
 fi
