@@ -359,7 +359,8 @@ uint64_t PagesFromStatistics(const std::string& out) {
 
 // Writes the UTF-8 form of the Shift-JIS file `from` to `to`, through the
 // C library's converter, a megabyte at a time. A character cut at the end
-// of a piece (EINVAL) is kept for the next.
+// of a piece (EINVAL) is kept for the next; one cut at the end of the text
+// becomes a geta mark too.
 void WriteUtf8Form(const std::string& from, const std::string& to) {
   const iconv_t converter = iconv_open("UTF-8", "CP932");
   if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
@@ -390,7 +391,8 @@ void WriteUtf8Form(const std::string& from, const std::string& to) {
     kept = left;
   }
   iconv_close(converter);
-  if (kept != 0 || !out.flush()) throw std::runtime_error("cannot write " + to);
+  if (kept != 0) out.write("\xE3\x80\x93", 3);  // a character cut at the end of the text
+  if (!out.flush()) throw std::runtime_error("cannot write " + to);
 }
 
 void WriteLineFeeds(const std::string& path, uint64_t bytes) {
@@ -572,8 +574,9 @@ class Bench {
           "I/O floor: the bench reads the input in 1 MB pieces, hex-encodes them and writes "
           "twice as many bytes to a new file in the same folder, and no PDF.\n");
       std::printf(
-          "`-eu -cn` reads the input's UTF-8 form (made by the C library's converter) into the "
-          "same PDF as `-cn` makes of the input; ratio = its median ÷ that of `-cn`.\n");
+          "`-eu -cn` reads the input's UTF-8 form (made by the C library's converter, with 〓 "
+          "for the unassigned codes the generator writes) into the same pages as `-cn` makes of "
+          "the input; ratio = its median ÷ that of `-cn`.\n");
       if (xxd_.empty())
         std::printf("`xxd -p` skipped: xxd is not installed (Debian package xxd).\n");
     }

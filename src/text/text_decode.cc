@@ -89,7 +89,14 @@ class TShiftJisWriter {
     if (read_ == end_ || static_cast<signed char>(p_[read_]) <= 0) return false;
     const size_t run = AsciiRunLength(reinterpret_cast<const char*>(p_) + read_, end_ - read_);
     if (run == 0) return false;
-    if (write_ != read_) std::memmove(p_ + write_, p_ + read_, run);
+    if (write_ == read_) {
+      // Nothing to move: no substitute or shorter code has come yet.
+    } else if (run <= 16) {
+      // Words and line breaks between Japanese text: shorter than a call.
+      for (size_t i = 0; i < run; ++i) p_[write_ + i] = p_[read_ + i];
+    } else {
+      std::memmove(p_ + write_, p_ + read_, run);
+    }
     write_ += run;
     read_ += run;
     return true;
