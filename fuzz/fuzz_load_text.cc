@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "fuzz_support.h"
-#include "text/text_decode.h"
 #include "text/text_file.h"
 
 using namespace quilnote;
@@ -46,15 +45,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (again.JoinText() != joined) fuzz::Fail("join-assign round trip");
   if (count > text.size() + 1) fuzz::Fail("too many lines");
   if (count > 0 && lines.Line(count - 1) != line) fuzz::Fail("last line by index");
-
-  // Read in every encoding: no zero byte comes out, and at most two bytes
-  // for each byte read.
-  for (char letter : {'u', 'e', 'a'}) {
-    TByteBlock block;
-    block.Append(reinterpret_cast<const char*>(data), size);
-    DecodeText(block, letter, false);
-    if (block.view().find('\0') != std::string_view::npos) fuzz::Fail("zero byte decoded");
-    if (block.size() > 2 * size) fuzz::Fail("decoded to more than twice the size");
-  }
   return 0;
 }

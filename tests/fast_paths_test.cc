@@ -85,7 +85,7 @@ TEST(FastPathTest, AgreesWithThePortablePathAtEveryLengthAndAlignment) {
         // ASCII runs long enough for every width the paths step by.
         const char* run_at = mostly_ascii.data() + align;
         size_t ascii = 0;
-        while (ascii < n && static_cast<signed char>(run_at[ascii]) > 0) ++ascii;
+        while (ascii<n&& static_cast<signed char>(run_at[ascii])> 0) ++ascii;
         ASSERT_EQ(AsciiRunLength(run_at, n), ascii) << n << " bytes at " << align;
         ASSERT_EQ(AsciiRunLengthPortable(run_at, n), ascii) << n << " bytes at " << align;
       }
