@@ -27,8 +27,9 @@ enum class TConversion {
   kSameFile,  // the text file and the PDF file turned out to be one file: nothing written
 };
 
-// Converts `text_file_name` into the PDF file `pdf_file_name`, writing the
-// four statistics lines to `statistics` (standard output, for the program).
+// Converts `text_file_name` into the PDF file `pdf_file_name` with
+// `settings`, writing the four statistics lines to `statistics` (standard
+// output, for the program).
 // The PDF file is `pdf_file` when given, opened already; otherwise it is
 // opened here by name. The text is read whole before the PDF file is cut,
 // so an existing PDF keeps every byte when the text cannot be opened or
@@ -39,11 +40,15 @@ enum class TConversion {
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            const TPDFSettings& settings, TLineSink& statistics,
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr,
+                            char encoding_letter = 'n', TLineSink* messages = nullptr);
+// The same with the settings MakeSettings makes of the letters and numbers.
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
-                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr,
-                            char encoding_letter = 'n', TLineSink* messages = nullptr);
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr);
 
 // Writes the whole document for the lines of `text_lines` to `out`: header,
 // font, pages, catalog, page tree, cross-reference section and trailer,
