@@ -92,3 +92,26 @@ same_self_check() {
   same_compared=0
   echo "   same: fails on differing status, output, error and files; passes identical runs"
 }
+
+# same_encoded_texts FOLDER NAME: beside the Shift-JIS text FOLDER/NAME.txt,
+# its UTF-8 form NAME_utf8.txt, its UTF-16 form with a byte-order mark
+# NAME_utf16.txt and its EUC-JP form NAME_euc.txt (without the characters
+# EUC-JP lacks), and broken.txt, which is ill-formed in all three.
+same_encoded_texts() {
+  local folder=$1 name=$2
+  iconv -f CP932 -t UTF-8 "$folder/$name.txt" >"$folder/${name}_utf8.txt"
+  { printf '\377\376'; iconv -f CP932 -t UTF-16LE "$folder/$name.txt"; } >"$folder/${name}_utf16.txt"
+  iconv -c -f CP932 -t EUC-JP "$folder/$name.txt" >"$folder/${name}_euc.txt" || true
+  printf 'a\377\376\r\n\343\201\202\355\240\200\n\216A\217\260\241\n' >"$folder/broken.txt"
+}
+
+# same_encoded_runs NAME: `same` for the -e options on those texts.
+same_encoded_runs() {
+  local name=$1 run
+  for run in "-eu ${name}_utf8" "-ea ${name}_utf8" "-ea ${name}_utf16" "-eu ${name}_utf16" \
+    "-ee ${name}_euc" "-ea $name" "-eu broken" "-ee broken" "-ea broken"; do
+    # shellcheck disable=SC2086  # an option and a name
+    set -- $run
+    same "$2.txt $1" out.pdf "$1" "$2.txt" out.pdf || return 1
+  done
+}

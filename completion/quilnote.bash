@@ -12,7 +12,7 @@ _quilnote() {
 
   if [[ $cur == -* ]]; then
     local options=(-sA4P -sA4L -sA3P -sA3L -sB5P -sB5L -sB4P -sB4L
-      -fh -fi -fm -fg -ml -mp -cd -cm -cf -cn -p '-?')
+      -fh -fi -fm -fg -ml -mp -cd -cm -cf -cn -p -es -eu -ee -ea '-?')
     local option lower_cur=${cur,,} takes_number=1
     COMPREPLY=()
     # Option letters are case-blind: -sa4 completes to -sA4P and -sA4L.

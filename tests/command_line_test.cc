@@ -126,6 +126,7 @@ void ExpectSameOptions(const TCommandOptions& a, const TCommandOptions& b, const
   EXPECT_EQ(a.HorizontalMargin, b.HorizontalMargin) << why;
   EXPECT_EQ(a.VerticalMargin, b.VerticalMargin) << why;
   EXPECT_EQ(a.FontSize, b.FontSize) << why;
+  EXPECT_EQ(a.EncodingLetter, b.EncodingLetter) << why;
 }
 
 TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
@@ -158,6 +159,10 @@ TEST(ScanArgumentTest, OptionsAreCaseBlindPrefixesAndTheLastOneWins) {
       {{"-ml40 "}, TCommandOptions()},
       {{"-fh2147483648"}, TCommandOptions()},
       {{"-mp-2147483648"}, With([](TCommandOptions& o) { o.VerticalMargin = INT32_MIN; })},
+      {{"-ea", "-ES"}, With([](TCommandOptions& o) { o.EncodingLetter = 's'; })},
+      {{"-eu"}, With([](TCommandOptions& o) { o.EncodingLetter = 'u'; })},
+      {{"-euc"}, With([](TCommandOptions& o) { o.EncodingLetter = 'u'; })},  // EUC-JP is -ee
+      {{"-Ee", "-ex"}, With([](TCommandOptions& o) { o.EncodingLetter = 'e'; })},
       {{"-?"}, With([](TCommandOptions& o) { o.HelpFlag = 'y'; })},
       {{"-?x"}, TCommandOptions()},
       {{"my-file.txt", "out.pdf"}, With([](TCommandOptions& o) { o.TextFileName = "out.pdf"; })},

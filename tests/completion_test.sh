@@ -66,7 +66,8 @@ check "-m" "-ml|-mp" yes
 check "-c" "-cd|-cf|-cm|-cn" no
 check "-P" "-p" no
 check "-?" "-?"
-check "-" "-?|-cd|-cf|-cm|-cn|-fg|-fh|-fi|-fm|-ml|-mp|-p|-sA3L|-sA3P|-sA4L|-sA4P|-sB4L|-sB4P|-sB5L|-sB5P" no
+check "-E" "-ea|-ee|-es|-eu" no
+check "-" "-?|-cd|-cf|-cm|-cn|-ea|-ee|-es|-eu|-fg|-fh|-fi|-fm|-ml|-mp|-p|-sA3L|-sA3P|-sA4L|-sA4P|-sB4L|-sB4P|-sB5L|-sB5P" no
 check "-fh8" ""
 check "-x" ""
 check "" "b c.txt|notes.txt|sub"

@@ -54,6 +54,8 @@ bool HaveLocale(std::string name) {
 TEST(ProgramConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
   test::TempDir dir;
   test::WriteFile(dir.File("in.txt"), "ABC\r\n");
+  test::WriteFile(dir.File("utf8.txt"), "\xE3\x81\x82\n\xF0\x9F\x98\x80\n");  // あ, then an emoji
+  const std::string statistics = "132 桁\r\n2 行\r\n2 行/ページ\r\n1 ページ\r\n";
   const std::string usage_sjis = test::RunQuilnote({}, dir.path()).err;
   const std::string usage_utf8 = *test::Iconv("UTF-8", "CP932", usage_sjis);
   ASSERT_NE(usage_sjis, usage_utf8);
@@ -67,6 +69,15 @@ TEST(ProgramConsoleTest, TerminalsShowTheirEncodingPipesGetTheProgramsBytes) {
       {{"LANG=C.UTF-8"},
        {"-cn", "in.txt", "o.pdf"},
        "132 桁\r\n1 行\r\n1 行/ページ\r\n1 ページ\r\n"},
+      // Told only on a terminal, and only with no -e option: a text that
+      // looks like Unicode, and the characters Shift-JIS does not have.
+      {{"LANG=C.UTF-8"},
+       {"-cn", "utf8.txt", "o.pdf"},
+       "UTF-8かUTF-16のテキストのようです。-ea か -eu を付けると変換します\r\n" + statistics},
+      {{"LANG=C.UTF-8"}, {"-es", "-cn", "utf8.txt", "o.pdf"}, statistics},
+      {{"LANG=C.UTF-8"},
+       {"-eu", "-cn", "utf8.txt", "o.pdf"},
+       "Shift-JISにない文字を〓にしました: 1 個 (最初は 2 行目)\r\n" + statistics},
       {{"LC_ALL=C.UTF-8"},
        {"in.txt", "\xE8\xA1\xA8/o.pdf"},
        "Cannot create file \"" + dir.File("\xE8\xA1\xA8/o.pdf") + "\". No such file or directory."},

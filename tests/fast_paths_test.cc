@@ -10,6 +10,7 @@
 
 #include "pdf/hex_string.h"
 #include "test_support.h"
+#include "text/ascii_run.h"
 #include "text/break_mask.h"
 #include "text/line_list.h"
 
@@ -58,6 +59,10 @@ TEST(FastPathTest, AgreesWithThePortablePathAtEveryLengthAndAlignment) {
   std::mt19937 random(20261207);
   for (int round = 0; round < 20; ++round) {
     const std::string buffer = RandomBytes(random, 200 + 16);
+    std::string mostly_ascii = buffer;
+    for (char& c : mostly_ascii) {
+      if (random() % 48 != 0) c = static_cast<char>(c & 0x7F);
+    }
     for (size_t align = 0; align < 16; ++align) {
       const char* at = buffer.data() + align;
       for (size_t n = 0; n <= 64; ++n) {
@@ -77,6 +82,12 @@ TEST(FastPathTest, AgreesWithThePortablePathAtEveryLengthAndAlignment) {
         ASSERT_EQ(EncodeHexPortable(at, n, portable.data()), portable.data() + 2 * n);
         ASSERT_EQ(fast, portable) << n << " bytes at " << align;
         ASSERT_EQ(fast, HexByHand(text)) << n << " bytes at " << align;
+        // ASCII runs long enough for every width the paths step by.
+        const char* run_at = mostly_ascii.data() + align;
+        size_t ascii = 0;
+        while (ascii<n&& static_cast<signed char>(run_at[ascii])> 0) ++ascii;
+        ASSERT_EQ(AsciiRunLength(run_at, n), ascii) << n << " bytes at " << align;
+        ASSERT_EQ(AsciiRunLengthPortable(run_at, n), ascii) << n << " bytes at " << align;
       }
     }
   }

@@ -13,6 +13,7 @@
 #include "base/console.h"
 #include "cli/front_end.h"
 #include "test_support.h"
+#include "text/text_decode.h"
 
 namespace quilnote {
 namespace {
@@ -35,6 +36,7 @@ std::string Usage() {
       Sjis(" 縦マージン -mp?\?(size?\?)"),
       Sjis(" 圧縮       -cd(デフォルト),-cm(圧縮率優先),-cf(速度優先),-cn(圧縮なし)"),
       Sjis(" PageNo付加 -p"),
+      Sjis(" 文字コード -es(Shift-JIS) -eu(UTF-8/UTF-16) -ee(EUC-JP) -ea(自動判別)"),
   });
 }
 
@@ -66,7 +68,9 @@ TEST_F(FrontEndTest, MessagesUsageAndStatuses) {
       {{"-fh2147483648", "missing.txt", "out.pdf"},
        {kFontSizeMessage, "Textファイルが見つかりません"},
        false},
-      {{"a", "b", "c", "d", "e", "f", "g", "h", "i"}, {}, true},  // nine
+      {{"-fhx", "-p", "-p", "-p", "-p", "-p", "-ea", "missing.txt", "out.pdf"},  // nine
+       {kFontSizeMessage, "Textファイルが見つかりません"},
+       false},
       {{"-fhx", "b", "c", "d", "e", "f", "g", "h", "i", "j"}, {}, true},
   };
   for (const Case& c : cases) {
@@ -91,6 +95,70 @@ TEST_F(FrontEndTest, ConversionPrintsStatisticsOnlyOnStandardOutput) {
   EXPECT_TRUE(BytesEqual(
       CrLfLines({Sjis("132 桁"), Sjis("2 行"), Sjis("2 行/ページ"), Sjis("1 ページ")}), run.out));
   EXPECT_EQ(test::ReadFile(dir_.File("out.pdf")).size(), 1310u);
+}
+
+// Twenty Japanese manual pages as they are installed (UTF-8).
+constexpr const char* kManualPages[] = {
+    "ar",    "at",  "bzip2", "chmod", "ci",  "column", "cpio",  "dc",    "diff", "dig",
+    "dmesg", "eqn", "file",  "ftp",   "gdb", "getopt", "gprof", "groff", "gzip", "hexdump",
+};
+
+TEST_F(FrontEndTest, EveryEncodingOfATextGivesTheDocumentOfItsShiftJisForm) {
+  const std::string pages_dir = "/usr/share/man/ja/man1/";
+  if (!std::filesystem::exists(pages_dir + "ar.1.gz")) {
+    if (std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true")
+      FAIL() << "manpages-ja is not installed";
+    GTEST_SKIP() << "manpages-ja is not installed";
+  }
+  REQUIRE_TOOL("iconv");
+  // Every character that has a code, forty a line, in UTF-16LE and as
+  // the table writes it.
+  std::string every_sjis, every_utf16 = "\xFF\xFE";
+  for (uint32_t c = 1, count = 0; c <= 0xFFFF; ++c) {
+    const uint16_t code = Cp932Code(c);
+    if (code == 0) continue;
+    if (code > 0xFF) every_sjis += static_cast<char>(code >> 8);
+    every_sjis += static_cast<char>(code & 0xFF);
+    every_utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    if (++count % 40 == 0) {
+      every_sjis += '\n';
+      every_utf16 += {'\n', '\0'};
+    }
+  }
+  test::WriteFile(dir_.File("e.sjis"), every_sjis);
+  test::WriteFile(dir_.File("e.le"), every_utf16);
+  // m: the pages, and their Shift-JIS and EUC-JP forms; both texts in UTF-8 and UTF-16.
+  std::string shell = "cd " + test::ShellQuote(dir_.path()) + " && zcat";
+  for (const char* page : kManualPages) shell += " " + pages_dir + page + ".1.gz";
+  shell +=
+      " >m.utf8 && iconv -f UTF-8 -t CP932 m.utf8 >m.sjis && iconv -f UTF-8 -t EUC-JP m.utf8 >m.euc"
+      " && iconv -f UTF-16 -t UTF-8 e.le >e.utf8 && for t in m e; do"
+      " { printf '\\377\\376'; iconv -f UTF-8 -t UTF-16LE $t.utf8; } >$t.le &&"
+      " { printf '\\376\\377'; iconv -f UTF-8 -t UTF-16BE $t.utf8; } >$t.be || exit 1; done";
+  ASSERT_EQ(test::RunShell(shell).status, 0);
+  for (std::string text : {"m", "e"}) {
+    const test::RunResult expected = RunQuilnote({"-cn", text + ".sjis", "s.pdf"}, dir_.path());
+    ASSERT_EQ(expected.status, 0) << expected.err;
+    const std::string pdf = test::ReadFile(dir_.File("s.pdf"));
+    // No hint with redirected output, though the text looks like Unicode.
+    EXPECT_EQ(RunQuilnote({"-cn", text + ".utf8", "u.pdf"}, dir_.path()).err, "");
+    // -euc is -eu: EUC-JP is -ee, and only the pages have an EUC-JP form.
+    for (auto [option, form] : {std::pair{"-eu", "utf8"},
+                                {"-ea", "utf8"},
+                                {"-EUC", "utf8"},
+                                {"-eu", "le"},
+                                {"-ea", "be"},
+                                {"-ee", "euc"}}) {
+      if (text == "e" && std::string(form) == "euc") continue;
+      const std::string why = text + " " + option + " " + form;
+      const test::RunResult run =
+          RunQuilnote({"-cn", option, text + "." + form, "u.pdf"}, dir_.path());
+      EXPECT_EQ(run.status, 0) << why;
+      EXPECT_TRUE(BytesEqual(expected.out, run.out)) << why;
+      EXPECT_TRUE(BytesEqual(expected.err, run.err)) << why;
+      EXPECT_TRUE(BytesEqual(pdf, test::ReadFile(dir_.File("u.pdf")))) << why;
+    }
+  }
 }
 
 TEST_F(FrontEndTest, SameFileTwiceIsRefusedAndLeftUntouched) {

@@ -328,7 +328,23 @@ AcrossMachines() {
 Encodings() {
   requires iconv expand
   t=$work/encodings
-  mkdir "$t"
+  mkdir "$t" "$t/read"
+  # 日本語, the euro sign and an emoji in UTF-8 (two 〓 on line 1); 日本語 and ｶﾅ in EUC-JP;
+  # 日本語 in ISO-2022-JP.
+  printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e \xe2\x82\xac5\n\xf0\x9f\x98\x80 emoji\n' >"$t/read/notes.txt"
+  printf '\x93\xfa\x96\x7b\x8c\xea \x81\xac5\n\x81\xac emoji\n' >"$t/read/expected.txt"
+  printf '\xc6\xfc\xcb\xdc\xb8\xec\n\x8e\xb6\x8e\xc5\n' >"$t/read/oldmail.txt"
+  printf '\x93\xfa\x96\x7b\x8c\xea\n\xb6\xc5\n' >"$t/read/oldmail_expected.txt"
+  printf '\x1b$BF|K\\8l\x1b(B\n' >"$t/read/mail.txt"
+  printf '\x93\xfa\x96\x7b\x8c\xea\n' >"$t/read/mail_expected.txt"
+  for n in expected oldmail_expected mail_expected; do reference "$t/read/$n.txt" "$n.pdf"; done
+  try "UTF-8 text with -ea, its substitutes counted; EUC-JP text with -ee" "$t/read" \
+    'quilnote -ea notes.txt notes.pdf && quilnote -ee oldmail.txt oldmail.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s notes.pdf expected.pdf && cmp -s oldmail.pdf oldmail_expected.pdf &&
+     [ "$(cat "$t/read.err")" = $'\''Shift-JIS\x82\xc9\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xf0\x81\xac\x82\xc9\x82\xb5\x82\xdc\x82\xb5\x82\xbd: 2 \x8c\xc2 (\x8d\xc5\x8f\x89\x82\xcd 1 \x8ds\x96\xda)\r'\'' ]'
+  try "ISO-2022-JP text through iconv" "$t/read" \
+    'quilnote <(iconv -f ISO-2022-JP -t CP932//TRANSLIT mail.txt) mail.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s mail.pdf mail_expected.pdf'
   # UTF-8: 日本語, the euro sign, an emoji; Shift-JIS has neither of the
   # last two. (Accented letters are left out: how iconv spells them
   # depends on the locale.)

@@ -21,6 +21,9 @@ class TLineSink {
   // Takes one complete line, without its line end. Raises what the
   // destination raises (EInOutError for a console).
   virtual void WriteLine(const TConsoleText& line) = 0;
+  // True when the lines are shown to someone at a terminal (a console),
+  // who may be told what a script reading them must not be.
+  virtual bool IsTerminal() const { return false; }
 };
 
 // A console on one standard stream. It owns the CR LF line ends and is the
@@ -38,6 +41,7 @@ class TConsole : public TLineSink {
   // Writes the line and CR LF. Raises EInOutError when the stream does not
   // take them.
   void WriteLine(const TConsoleText& line) override;
+  bool IsTerminal() const override { return stream_.IsTerminal(); }
 
   // Writes a block that already holds its line ends, as one write that
   // never raises: the failure report, when nothing is left to report to.

@@ -68,6 +68,21 @@ inline constexpr std::string_view kOutputTooLarge =
     "\x8Fo\x97\xCD\x83t\x83@\x83"
     "C\x83\x8B\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
 
+// The substitution notice, around its two numbers:
+// "Shift-JISにない文字を〓にしました: N 個 (最初は L 行目)"
+inline constexpr std::string_view kSubstitutedBefore =
+    "Shift-"
+    "JIS\x82\xC9\x82\xC8\x82\xA2\x95\xB6\x8E\x9A\x82\xF0\x81\xAC\x82\xC9\x82\xB5\x82\xDC\x82\xB5"
+    "\x82\xBD: ";
+inline constexpr std::string_view kSubstitutedBetween = " \x8C\xC2 (\x8D\xC5\x8F\x89\x82\xCD ";
+inline constexpr std::string_view kSubstitutedAfter = " \x8Ds\x96\xDA)";
+// UTF-8かUTF-16のテキストのようです。-ea か -eu を付けると変換します
+inline constexpr std::string_view kLooksLikeUnicode =
+    "UTF-8\x82\xA9UTF-16\x82\xCC\x83"
+    "e\x83L\x83X\x83g\x82\xCC\x82\xE6\x82\xA4\x82\xC5\x82\xB7\x81"
+    "B-ea \x82\xA9 -eu "
+    "\x82\xF0\x95t\x82\xAF\x82\xE9\x82\xC6\x95\xCF\x8A\xB7\x82\xB5\x82\xDC\x82\xB7";
+
 // Usage text.
 inline constexpr std::string_view kUsageTitle = "quilnote ver1.2";
 inline constexpr std::string_view kUsageSynopsis =
@@ -99,6 +114,10 @@ inline constexpr std::string_view kUsageCompression =
     "D\x90\xE6),-cn(\x88\xB3\x8Fk\x82\xC8\x82\xB5)";
 //  PageNo付加 -p
 inline constexpr std::string_view kUsagePageNumber = " PageNo\x95t\x89\xC1 -p";
+//  文字コード -es(Shift-JIS) -eu(UTF-8/UTF-16) -ee(EUC-JP) -ea(自動判別)
+inline constexpr std::string_view kUsageEncoding =
+    " \x95\xB6\x8E\x9A\x83R\x81[\x83h -es(Shift-JIS) -eu(UTF-8/UTF-16) -ee(EUC-JP) "
+    "-ea(\x8E\xA9\x93\xAE\x94\xBB\x95\xCA)";
 
 // Every text of the program's own that reaches the console. A terminal
 // that cannot show all of them is given the program's bytes unchanged.
@@ -119,6 +138,10 @@ inline constexpr std::string_view kConsoleTexts[] = {
     kNoOutputFileName,
     kZeroInitialSize,
     kOutputTooLarge,
+    kSubstitutedBefore,
+    kSubstitutedBetween,
+    kSubstitutedAfter,
+    kLooksLikeUnicode,
     kUsageTitle,
     kUsageSynopsis,
     kUsagePaper,
@@ -128,6 +151,7 @@ inline constexpr std::string_view kConsoleTexts[] = {
     kUsageVerticalMargin,
     kUsageCompression,
     kUsagePageNumber,
+    kUsageEncoding,
 };
 
 }  // namespace quilnote::msg

@@ -42,6 +42,8 @@ struct TLetterOption {
 
 constexpr TLetterOption kCompressionOptions[] = {{"-CN", 'n'}, {"-CM", 'm'}, {"-CF", 'f'}};
 constexpr TLetterOption kFontOptions[] = {{"-FH", 'h'}, {"-FI", 'i'}, {"-FM", 'm'}, {"-FG", 'g'}};
+constexpr TLetterOption kEncodingOptions[] = {
+    {"-ES", 's'}, {"-EU", 'u'}, {"-EE", 'e'}, {"-EA", 'a'}};
 
 // The number after a three-byte option prefix, when there is text after it:
 // stored in `field`, or `message` written when it is no whole number.
@@ -103,6 +105,9 @@ void ScanArgument(std::string_view argument, TCommandOptions& options, TLineSink
     if (StartsWith(upper, "-P")) options.PageNumberLetter = 'y';
     for (const TLetterOption& option : kCompressionOptions) {
       if (StartsWith(upper, option.prefix)) options.CompressionLetter = option.letter;
+    }
+    for (const TLetterOption& option : kEncodingOptions) {
+      if (StartsWith(upper, option.prefix)) options.EncodingLetter = option.letter;
     }
     for (const TLetterOption& option : kFontOptions) {
       if (StartsWith(upper, option.prefix)) {

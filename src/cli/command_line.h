@@ -19,6 +19,9 @@ struct TCommandOptions {
   char CompressionLetter = 'd';  // 'd' default, 'n' none, 'm' maximum, 'f' fastest
   char FontLetter = 'h';         // 'h', 'i', 'm' or 'g'
   char PageNumberLetter = 'n';   // 'y' prints page numbers
+  // The text's encoding: 'n' none given (read as Shift-JIS), 's' Shift-JIS,
+  // 'u' Unicode, 'e' EUC-JP, 'a' automatic.
+  char EncodingLetter = 'n';
   std::string PaperCode = "A4P";
   int32_t HorizontalMargin = 30;
   int32_t VerticalMargin = 30;

@@ -18,14 +18,14 @@ namespace quilnote {
 namespace {
 
 // Arguments beyond this many are not examined: the usage text answers them.
-constexpr size_t kMaxArguments = 8;
+constexpr size_t kMaxArguments = 9;
 constexpr size_t kReportCut = 1024;
 
 void WriteUsage(TLineSink& console) {
   for (std::string_view line :
        {msg::kUsageTitle, msg::kUsageSynopsis, std::string_view(), msg::kUsagePaper,
         msg::kUsageFont1, msg::kUsageFont2, msg::kUsageHorizontalMargin, msg::kUsageVerticalMargin,
-        msg::kUsageCompression, msg::kUsagePageNumber}) {
+        msg::kUsageCompression, msg::kUsagePageNumber, msg::kUsageEncoding}) {
     console.WriteLine(line);
   }
 }
@@ -56,7 +56,8 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages, TLineS
       // "-o" habit it names a text the user means to keep.
       messages.WriteLine(msg::kPdfFileIsNotPdf);
     } else if (ConvertTextFile(options.TextFileName, options.PdfFileName, SettingsOf(options),
-                               statistics, &pdf_file, progress) == TConversion::kSameFile) {
+                               statistics, &pdf_file, progress, options.EncodingLetter,
+                               &messages) == TConversion::kSameFile) {
       messages.WriteLine(msg::kSameFile);
     }
   }

@@ -16,6 +16,7 @@
 #include "pdf/pdf_obj_mem_manager.h"
 #include "pdf/xref.h"
 #include "text/line_list.h"
+#include "text/text_decode.h"
 #include "text/text_file.h"
 
 namespace quilnote {
@@ -133,7 +134,8 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
 
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             const TPDFSettings& settings, TLineSink& statistics,
-                            TOutputFile* pdf_file, TProgressSink* progress) {
+                            TOutputFile* pdf_file, TProgressSink* progress, char encoding_letter,
+                            TLineSink* messages) {
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
@@ -144,12 +146,16 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
   }
   pdf_file->CheckWritable();
   TLineList text_lines;
+  TDecodeReport decoded;
   {
     TFile text_file = TFile::OpenForReading(text_file_name);
-    LoadTextFile(text_lines, text_file);
+    TByteBlock text = ReadWholeFile(text_file);
+    decoded = DecodeText(text, encoding_letter, messages != nullptr && messages->IsTerminal());
+    text_lines.AssignText(std::move(text));
     // Linked or moved onto one name since the names were compared.
     if (pdf_file->IsSameFileAs(text_file)) return TConversion::kSameFile;
   }
+  if (messages != nullptr) WriteDecodeNotices(decoded, *messages);
   // The file is closed last: a failure anywhere leaves it holding what was
   // written up to it. A statistics line that failed is the failure
   // reported, also when another one came after it.

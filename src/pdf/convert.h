@@ -36,12 +36,16 @@ enum class TConversion {
 // read; once writing has begun, a failure leaves what was written. A
 // statistics line that `statistics` does not take (EInOutError) ends no
 // conversion: the document is written whole and closed, and then that
-// error is raised. Pages written are told to `progress`, when given.
+// error is raised. Pages written are told to `progress`, when given. The
+// text is read in the encoding `encoding_letter` (see DecodeText); the
+// notices of its decoding go to `messages`, when given, before the
+// statistics.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             const TPDFSettings& settings, TLineSink& statistics,
-                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr);
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr,
+                            char encoding_letter = 'n', TLineSink* messages = nullptr);
 // The same with the settings MakeSettings makes of the letters and numbers.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             char compression_letter, char font_letter, char page_number_letter,
