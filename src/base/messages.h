@@ -68,6 +68,12 @@ inline constexpr std::string_view kOutputTooLarge =
     "\x8Fo\x97\xCD\x83t\x83@\x83"
     "C\x83\x8B\x82\xAA\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
 
+// 何かキーを押すと閉じます。 / Press any key to close.  (Before a console
+// that would vanish with the program closes.)
+inline constexpr std::string_view kPressAnyKey =
+    "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB7\x82\xC6\x95\xC2\x82\xB6\x82\xDC\x82\xB7\x81"
+    "B / Press any key to close.";
+
 // Usage text.
 inline constexpr std::string_view kUsageTitle = "quilnote ver1.2";
 inline constexpr std::string_view kUsageSynopsis =
@@ -119,6 +125,7 @@ inline constexpr std::string_view kConsoleTexts[] = {
     kNoOutputFileName,
     kZeroInitialSize,
     kOutputTooLarge,
+    kPressAnyKey,
     kUsageTitle,
     kUsageSynopsis,
     kUsagePaper,

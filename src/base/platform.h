@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "base/byte_block.h"
+#include "base/console_text.h"
 
 namespace quilnote {
 
@@ -137,6 +138,18 @@ class TStdStream {
   // the failure report, when nothing is left to report a failure to.
   void WriteNoThrow(std::string_view bytes) noexcept;
 
+  // Where the stream is a console that takes characters rather than bytes
+  // (Windows), writes `text` there, so that it reads the same in every
+  // console code page, followed by the program's `line_end`, and returns
+  // true; anywhere else returns false having written nothing, and the
+  // caller writes bytes. Raises EInOutError when the console does not take
+  // the text.
+  bool WriteCharacters(const TConsoleText& text, std::string_view line_end);
+
+  // The same, never raising: true when the stream is such a console,
+  // written or not.
+  bool WriteCharactersNoThrow(const TConsoleText& text) noexcept;
+
  private:
   intptr_t handle_;
 };
@@ -174,6 +187,15 @@ class TTerminalEncoding {
 // Shift-JIS already, or when there is no converter to it. The locale is
 // read without changing the process's own.
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId id);
+
+// True when the console the program writes to closes as it ends, before
+// anyone could read it: on Windows, a console that the process has alone
+// (it was started from Explorer, by a double-click or a drop) and whose
+// keyboard is standard input. False elsewhere.
+bool ConsoleClosesWithProcess();
+
+// Waits until a key is pressed on standard input's console.
+void AwaitKeyPress() noexcept;
 
 // Makes the process safe to run as a filter, before anything else: a
 // closed standard descriptor is reopened on the null device (read-only,

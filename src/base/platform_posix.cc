@@ -169,6 +169,20 @@ void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   }
 }
 
+// A terminal takes bytes, in the encoding TerminalEncoding gives.
+bool TStdStream::WriteCharacters(const TConsoleText&, std::string_view) {
+  return false;
+}
+bool TStdStream::WriteCharactersNoThrow(const TConsoleText&) noexcept {
+  return false;
+}
+
+// A terminal outlives the process that writes to it.
+bool ConsoleClosesWithProcess() {
+  return false;
+}
+void AwaitKeyPress() noexcept {}
+
 // No console device of its own: the error channel is standard error.
 TConsoleDevice::TConsoleDevice() = default;
 TConsoleDevice::~TConsoleDevice() = default;

@@ -23,6 +23,7 @@
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/shift_jis.h"
+#include "base/win32_console.h"
 #include "base/win32_text.h"
 #include "base/wtf8.h"
 
@@ -268,12 +269,74 @@ void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   }
 }
 
+namespace {
+
+// Writes all of `characters` to the console `handle`; false when it does
+// not take them. Long texts go in pieces, none cut inside a surrogate pair.
+bool WriteConsoleCharacters(HANDLE handle, std::wstring_view characters) {
+  constexpr size_t kPiece = 8192;
+  while (!characters.empty()) {
+    size_t size = characters.size() < kPiece ? characters.size() : kPiece;
+    if (size < characters.size() && IS_HIGH_SURROGATE(characters[size - 1])) --size;
+    DWORD written = 0;
+    if (::WriteConsoleW(handle, characters.data(), static_cast<DWORD>(size), &written, nullptr) ==
+            0 ||
+        written == 0) {
+      return false;
+    }
+    characters.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TStdStream::WriteCharacters(const TConsoleText& text, std::string_view line_end) {
+  std::optional<std::wstring> characters = win32::ConsoleCharacters(text, IsTerminal());
+  if (!characters) return false;
+  characters->append(line_end.begin(), line_end.end());  // ASCII
+  if (!WriteConsoleCharacters(Handle(handle_), *characters)) {
+    throw EInOutError(InOutErrorMessage(LastError()));
+  }
+  return true;
+}
+
+bool TStdStream::WriteCharactersNoThrow(const TConsoleText& text) noexcept {
+  try {
+    const std::optional<std::wstring> characters = win32::ConsoleCharacters(text, IsTerminal());
+    if (!characters) return false;
+    WriteConsoleCharacters(Handle(handle_), *characters);  // or nowhere left to report to
+    return true;
+  } catch (...) {
+    return false;  // no memory for the characters: the bytes, then
+  }
+}
+
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
-  // A console shows the bytes it is given in its own code page, which is
-  // the one the program's texts are written in on a Japanese system; one
-  // switched to another code page shows them as that code page reads them.
-  // Nothing is converted.
+  // A console is given characters (TStdStream::WriteCharacters), which
+  // every console code page shows; a file or a pipe gets the program's
+  // bytes. Nothing is converted to bytes of another encoding.
   return nullptr;
+}
+
+bool ConsoleClosesWithProcess() {
+  DWORD processes[2];
+  const DWORD count = ::GetConsoleProcessList(processes, 2);
+  DWORD mode;
+  return win32::PausesBeforeClosing(count,
+                                    ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != 0);
+}
+
+void AwaitKeyPress() noexcept {
+  HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  // Keys pressed while the program ran do not count: the key asked for
+  // is one pressed after the prompt.
+  ::FlushConsoleInputBuffer(input);
+  INPUT_RECORD record;
+  DWORD read = 0;
+  while (::ReadConsoleInputW(input, &record, 1, &read) != 0 && read == 1) {
+    if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+  }
 }
 
 void PrepareProcess() {

@@ -1,0 +1,45 @@
+#include "base/win32_console.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <climits>
+
+namespace quilnote::win32 {
+
+namespace {
+
+// Appends `bytes` read in `code_page` to `out`. A byte that does not form a
+// character there (a lead byte cut off at the end of a report) becomes
+// U+FFFD, as the system converts it.
+void AppendWide(UINT code_page, const std::string& bytes, std::wstring* out) {
+  if (bytes.empty()) return;
+  const int count = bytes.size() < INT_MAX ? static_cast<int>(bytes.size()) : INT_MAX;
+  const int size = ::MultiByteToWideChar(code_page, 0, bytes.data(), count, nullptr, 0);
+  if (size <= 0) return;
+  const size_t start = out->size();
+  out->resize(start + static_cast<size_t>(size));
+  ::MultiByteToWideChar(code_page, 0, bytes.data(), count, out->data() + start, size);
+}
+
+}  // namespace
+
+std::optional<std::wstring> ConsoleCharacters(const TConsoleText& text, bool console) {
+  if (!console) return std::nullopt;
+  std::wstring characters;
+  for (const TTextPart& part : text.parts()) {
+    AppendWide(part.from_user ? CP_ACP : 932, part.bytes, &characters);
+  }
+  return characters;
+}
+
+bool PausesBeforeClosing(unsigned long console_processes, bool input_is_console) {
+  return console_processes == 1 && input_is_console;
+}
+
+}  // namespace quilnote::win32
