@@ -3,7 +3,9 @@
 # Writes the texts that go beside quilnote.exe into OUTPUT: README.txt (the
 # guide for Windows users), MANUAL.txt (the manual page as plain text) and
 # LICENSE.txt, each UTF-8 with a byte order mark and CR LF line ends, which
-# every Notepad shows as they are meant.
+# every Notepad shows as they are meant; and the drop helper
+# quilnote_drop.cmd, ASCII with CR LF line ends and no byte order mark,
+# which cmd would read as a command.
 
 string(ASCII 239 187 191 bom)
 
@@ -15,6 +17,11 @@ function(write_for_notepad name text)
 endfunction()
 
 file(MAKE_DIRECTORY ${OUTPUT})
+
+# cmd finds labels reliably only in a script with CR LF line ends.
+file(READ ${SOURCE}/src/cli/windows/quilnote_drop.cmd script)
+string(REPLACE "\n" "\r\n" script "${script}")
+file(WRITE ${OUTPUT}/quilnote_drop.cmd "${script}")
 
 file(READ ${SOURCE}/docs/windows_guide.txt guide)
 string(CONFIGURE "${guide}" guide @ONLY)  # @VERSION@
