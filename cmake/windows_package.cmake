@@ -21,8 +21,7 @@ target_sources(quilnote PRIVATE ${CMAKE_BINARY_DIR}/quilnote.rc)
 target_link_options(quilnote PRIVATE $<$<NOT:$<CONFIG:Debug>>:-s> -Wl,--no-insert-timestamp)
 
 # The texts beside the program, for Notepad: UTF-8 with a byte order mark
-# and CR LF line ends. The manual page is formatted as plain text. Beside
-# them the drop helper, a cmd script.
+# and CR LF line ends. Beside them the drop helper, a cmd script.
 set(QUILNOTE_WINDOWS_TEXTS ${CMAKE_BINARY_DIR}/windows_texts)
 set(quilnote_windows_text_files
     ${QUILNOTE_WINDOWS_TEXTS}/README.txt ${QUILNOTE_WINDOWS_TEXTS}/MANUAL.txt
@@ -32,8 +31,9 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DVERSION=${PROJECT_VERSION}
           -DOUTPUT=${QUILNOTE_WINDOWS_TEXTS}
           -P ${PROJECT_SOURCE_DIR}/cmake/windows_texts.cmake
-  DEPENDS ${PROJECT_SOURCE_DIR}/docs/windows_guide.txt ${PROJECT_SOURCE_DIR}/docs/quilnote.1
-          ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/cmake/windows_texts.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/windows_guide.txt
+          ${PROJECT_SOURCE_DIR}/docs/windows_manual.txt ${PROJECT_SOURCE_DIR}/LICENSE
+          ${PROJECT_SOURCE_DIR}/cmake/windows_texts.cmake
           ${PROJECT_SOURCE_DIR}/src/cli/windows/quilnote_drop.cmd
   VERBATIM)
 add_custom_target(quilnote_windows_texts ALL DEPENDS ${quilnote_windows_text_files})
