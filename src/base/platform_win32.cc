@@ -4,9 +4,11 @@
 // where a character the code page lacks would be replaced by a look-alike
 // or a "?". Texts for the user stay in the ANSI code page, the program's
 // Shift-JIS on a Japanese system: the system's error texts, and the names
-// shown in messages. std::filesystem, which mangles such names with MinGW,
-// is not used. The C runtime does no I/O for the program either: every
-// byte goes through ReadFile and WriteFile.
+// shown in messages. On a console they are written as characters
+// (win32_console.h), which read the same in every console code page.
+// std::filesystem, which mangles such names with MinGW, is not used. The C
+// runtime does no I/O for the program either: every byte goes through
+// ReadFile, WriteFile and WriteConsoleW.
 #include "base/platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN

@@ -62,6 +62,9 @@ if exist "%~dpn1.pdf" copy /b /y "%~dpn1.pdf" "%work%\out.pdf" >nul
 if exist "%~dpn1.pdf" if not exist "%work%\out.pdf" goto failed
 pushd "%work%"
 "%quilnote%" %options% -ea in.txt out.pdf 2>messages.txt
+rem Its messages are shown by type, in the console's code page: they read
+rem right in a Japanese console (932), as quilnote's statistics lines,
+rem which it writes itself, do in every console.
 type messages.txt
 rem Only a run that wrote nothing on standard error made a PDF to keep.
 for %%V in (messages.txt) do set "message_bytes=%%~zV"
