@@ -16,12 +16,12 @@ set "options="
 rem
 rem How it works: each text is copied as in.txt into a folder of its own
 rem under %TEMP% and converted there by names without a folder, since
-rem quilnote reads any argument starting with "-" as an option, and a
+rem quilnote reads any argument holding a "-" as an option, and a
 rem hyphen in a user's or a folder's name ("OneDrive - ...") would be one.
 rem The script is ASCII only, so no code page can change it, and uses only
 rem commands and forms documented for Windows' cmd: @echo off, rem,
 rem setlocal EnableExtensions, endlocal, set "name=value", if "a"=="b",
-rem if [not] exist, goto, call :label, shift, exit /b,
+rem if [not] exist, ( ) blocks, goto, call :label, shift, exit /b,
 rem for %%V in (...) do, pushd, popd, mkdir, rmdir /s /q, copy /b /y, move /y,
 rem type, echo, echo., pause, the redirections > 2> and >nul, %TEMP%, %RANDOM%,
 rem and the parameter forms %~1 %~f1 %~dp0 %~dpn1 %~nx1 %%~zV %%~V.
