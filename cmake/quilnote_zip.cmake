@@ -6,11 +6,13 @@ function(quilnote_zip)
   cmake_parse_arguments(PARSE_ARGV 0 zip "" "FOLDER" "FILES;DEPENDS")
   set(output ${CMAKE_BINARY_DIR}/${zip_FOLDER}.zip)
   set(packer ${PROJECT_SOURCE_DIR}/cmake/reproducible_zip.cmake)
-  add_custom_command(
-    OUTPUT ${output} ${CMAKE_BINARY_DIR}/SHA256SUMS
+  # Packed on every build of the target: the entries are dated with the
+  # commit, which changes without any of the files changing.
+  add_custom_target(
+    quilnote_zip
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DFOLDER=${zip_FOLDER}
             -DWORK=${CMAKE_BINARY_DIR}/zip -DOUTPUT=${output} "-DFILES=${zip_FILES}" -P ${packer}
+    BYPRODUCTS ${output} ${CMAKE_BINARY_DIR}/SHA256SUMS
     DEPENDS ${zip_DEPENDS} ${packer}
     VERBATIM)
-  add_custom_target(quilnote_zip DEPENDS ${output})
 endfunction()
