@@ -20,11 +20,11 @@ rem quilnote reads any argument holding a "-" as an option, and a
 rem hyphen in a user's or a folder's name ("OneDrive - ...") would be one.
 rem The script is ASCII only, so no code page can change it, and uses only
 rem commands and forms documented for Windows' cmd: @echo off, rem,
-rem setlocal EnableExtensions, endlocal, set "name=value", if "a"=="b",
+rem setlocal EnableExtensions, endlocal, set "name=value", if [/i] "a"=="b",
 rem if [not] exist, ( ) blocks, goto, call :label, shift, exit /b,
 rem for %%V in (...) do, pushd, popd, mkdir, rmdir /s /q, copy /b /y, move /y,
 rem type, echo, echo., pause, the redirections > 2> and >nul, %TEMP%, %RANDOM%,
-rem and the parameter forms %~1 %~f1 %~dp0 %~dpn1 %~nx1 %%~zV %%~V.
+rem and the parameter forms %~1 %~f1 %~dp0 %~dpn1 %~nx1 %~x1 %%~zV %%~V.
 
 setlocal EnableExtensions DisableDelayedExpansion
 set "quilnote=%~dp0quilnote.exe"
@@ -47,6 +47,11 @@ echo.
 for %%V in ("%~nx1") do echo %%~V
 if not exist "%~1" (
   echo    not found
+  exit /b 1
+)
+rem A dropped PDF would be its own PDF file, and be written over.
+if /i "%~x1"==".pdf" (
+  echo    a PDF file, not converted
   exit /b 1
 )
 :new_folder
