@@ -372,8 +372,9 @@ TEST(WindowsReportTest, ReportIsConvertedToTheOemCodePage) {
 }
 
 // On a console the program's Shift-JIS is shown as the characters it
-// stands for, whatever the console's code page; names as the ANSI code
-// page they are in. A file or a pipe gets no characters: its bytes stay.
+// stands for, whatever the console's code page; a name as itself, where
+// its bytes have "?"; other parts from the user as the ANSI code page they
+// are in. A file or a pipe gets no characters: its bytes stay.
 TEST(WindowsConsoleTest, ConsoleGetsCharactersFileAndPipeGetBytes) {
   const bool ansi_932 = ::GetACP() == 932;
   TConsoleText with_name = TConsoleText("\x95\x5C \"").User(ansi_932 ? "\x83\x5C" : "caf\xE9");
@@ -387,6 +388,7 @@ TEST(WindowsConsoleTest, ConsoleGetsCharactersFileAndPipeGetBytes) {
        L"Press any key to close."},
       {with_name, true, ansi_932 ? L"\u8868 \"\u30BD" : L"\u8868 \"caf\u00E9"},
       {with_name, false, std::nullopt},
+      {TConsoleText("\"").Name("?.txt", "\xF0\xA0\xAE\xB7.txt"), true, L"\"\xD842\xDFB7.txt"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(win32::ConsoleCharacters(c.text, c.console), c.characters) << c.text.Bytes();

@@ -246,6 +246,11 @@ std::string ModuleName(const char* argv0);
 // Windows a character the ANSI code page lacks is "?".
 std::string FullPath(const std::string& path);
 
+// The absolute form of `path` as FullPath makes it, but as the name itself
+// (on Windows WTF-8, every character kept), for a console that can show
+// every character. On POSIX the same as FullPath.
+std::string FullPathName(const std::string& path);
+
 // The failure report's bytes for standard error. The report is made in the
 // system's ANSI code page, which on Windows a console may not share: there
 // it is converted to the OEM code page, as CharToOemA does, where the two

@@ -47,7 +47,8 @@ TFile TFile::OpenForReading(const std::string& name) {
   int fd = OpenRetrying(name, O_RDONLY);
   if (fd < 0) {
     int error = errno;
-    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
+    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error),
+                                    FullPathName(name)));
   }
   return TFile(fd);
 }
@@ -264,6 +265,10 @@ std::string FullPath(const std::string& path) {
   // "dir/." normalises to "dir/": name the folder itself.
   if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
   return normal;
+}
+
+std::string FullPathName(const std::string& path) {
+  return FullPath(path);  // names are bytes, shown as they are
 }
 
 std::string ReportForConsole(std::string_view report) {

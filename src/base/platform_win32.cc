@@ -91,7 +91,8 @@ TFile TFile::OpenForReading(const std::string& name) {
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const TOsError error = LastError();
-    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
+    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error),
+                                    FullPathName(name)));
   }
   return TFile(FromHandle(handle));
 }
@@ -435,6 +436,11 @@ std::string FullPath(const std::string& path) {
   const std::wstring wide = win32::Wide(path);
   const std::wstring full = win32::FullPathOf(wide);
   return win32::ShownText(full.empty() ? wide : full);
+}
+
+std::string FullPathName(const std::string& path) {
+  const std::wstring full = win32::FullPathOf(win32::Wide(path));
+  return full.empty() ? path : Wtf8FromUtf16(std::u16string(full.begin(), full.end()));
 }
 
 std::string ReportForConsole(std::string_view report) {

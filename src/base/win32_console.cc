@@ -10,6 +10,8 @@
 
 #include <climits>
 
+#include "base/win32_text.h"
+
 namespace quilnote::win32 {
 
 namespace {
@@ -33,7 +35,11 @@ std::optional<std::wstring> ConsoleCharacters(const TConsoleText& text, bool con
   if (!console) return std::nullopt;
   std::wstring characters;
   for (const TTextPart& part : text.parts()) {
-    AppendWide(part.from_user ? CP_ACP : 932, part.bytes, &characters);
+    if (!part.name.empty()) {
+      characters += Wide(part.name);
+    } else {
+      AppendWide(part.from_user ? CP_ACP : 932, part.bytes, &characters);
+    }
   }
   return characters;
 }

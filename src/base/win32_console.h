@@ -14,7 +14,8 @@ namespace quilnote::win32 {
 
 // What WriteConsoleW writes for `text` on a stream that is a console: the
 // program's own parts read as the Shift-JIS they are (code page 932), the
-// names in them as the ANSI code page they are shown in. Nothing when the
+// names in them as the names they are, every character kept (other parts
+// from the user as the ANSI code page they are in). Nothing when the
 // stream is a file or a pipe (`console` false): there the bytes go out as
 // they are, for whatever reads them.
 std::optional<std::wstring> ConsoleCharacters(const TConsoleText& text, bool console);
