@@ -2,8 +2,8 @@
 // so that every console code page shows them, and the wait for a key when
 // the console would vanish with the process. Part of the Windows twin of
 // platform.h, and used by nothing else.
-#ifndef QUILNOTE_BASE_WIN32_CONSOLE_H_
-#define QUILNOTE_BASE_WIN32_CONSOLE_H_
+#ifndef QUILNOTE_PLATFORM_WIN32_CONSOLE_H_
+#define QUILNOTE_PLATFORM_WIN32_CONSOLE_H_
 
 #include <optional>
 #include <string>
@@ -29,4 +29,4 @@ bool PausesBeforeClosing(unsigned long console_processes, bool input_is_console)
 
 }  // namespace quilnote::win32
 
-#endif  // QUILNOTE_BASE_WIN32_CONSOLE_H_
+#endif  // QUILNOTE_PLATFORM_WIN32_CONSOLE_H_

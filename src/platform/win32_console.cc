@@ -1,16 +1,9 @@
-#include "base/win32_console.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32_console.h"
 
 #include <climits>
 
-#include "base/win32_text.h"
+#include "platform/win32_api.h"
+#include "platform/win32_text.h"
 
 namespace quilnote::win32 {
 
