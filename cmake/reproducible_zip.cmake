@@ -3,7 +3,8 @@
 # Packs FILES, in that order, into OUTPUT under FOLDER, the same bytes from
 # every build of one commit: each entry dated with the commit's time (in
 # UTC), the same permissions, no owners or other extra fields, no folder
-# entries.
+# entries. Beside OUTPUT, SHA256SUMS holds its SHA-256 in the form that
+# "sha256sum -c" reads.
 
 # The commit's time, or a fixed one outside a git checkout.
 set(epoch 1767225600)  # 2026-01-01 00:00 UTC
@@ -42,3 +43,8 @@ execute_process(COMMAND zip -q -X -D -9 ${OUTPUT} ${entries} WORKING_DIRECTORY $
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "zip failed (${status}): install zip")
 endif()
+
+file(SHA256 ${OUTPUT} hash)
+get_filename_component(zip_name ${OUTPUT} NAME)
+get_filename_component(zip_folder ${OUTPUT} DIRECTORY)
+file(WRITE ${zip_folder}/SHA256SUMS "${hash}  ${zip_name}\n")

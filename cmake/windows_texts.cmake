@@ -1,9 +1,11 @@
 # cmake -DSOURCE=<source folder> -DVERSION=<version> -DOUTPUT=<folder>
 #       -P windows_texts.cmake
 # Writes the texts that go beside quilnote.exe into OUTPUT: README.txt (the
-# guide for Windows users), MANUAL.txt (the manual page as plain text) and
+# guide for Windows users), MANUAL.txt (the manual for Windows) and
 # LICENSE.txt, each UTF-8 with a byte order mark and CR LF line ends, which
-# every Notepad shows as they are meant.
+# every Notepad shows as they are meant; and the drop helper
+# quilnote_drop.cmd, ASCII with CR LF line ends and no byte order mark,
+# which cmd would read as a command.
 
 string(ASCII 239 187 191 bom)
 
@@ -16,6 +18,11 @@ endfunction()
 
 file(MAKE_DIRECTORY ${OUTPUT})
 
+# cmd finds labels reliably only in a script with CR LF line ends.
+file(READ ${SOURCE}/src/cli/windows/quilnote_drop.cmd script)
+string(REPLACE "\n" "\r\n" script "${script}")
+file(WRITE ${OUTPUT}/quilnote_drop.cmd "${script}")
+
 file(READ ${SOURCE}/docs/windows_guide.txt guide)
 string(CONFIGURE "${guide}" guide @ONLY)  # @VERSION@
 write_for_notepad(README.txt "${guide}")
@@ -23,16 +30,8 @@ write_for_notepad(README.txt "${guide}")
 file(READ ${SOURCE}/LICENSE license)
 write_for_notepad(LICENSE.txt "${license}")
 
-# Plain text: -P-cbu turns off the terminal's escape sequences and the
-# overstrikes for bold and underlining (the bytes "groff -P-c | col -bx"
-# gives, without needing col). groff measures characters by the locale, so
-# one UTF-8 locale is set: every build aligns 桁 and ページ as two columns.
-set(ENV{LC_ALL} C.UTF-8)
-execute_process(
-  COMMAND groff -man -Tutf8 -P-cbu ${SOURCE}/docs/quilnote.1
-  OUTPUT_VARIABLE manual
-  RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR manual STREQUAL "")
-  message(FATAL_ERROR "groff failed (${status}): install groff-base")
-endif()
+# The manual for Windows: cmd syntax and Windows examples, kept beside the
+# manual page (.ci/windows checks that it names every option of it).
+file(READ ${SOURCE}/docs/windows_manual.txt manual)
+string(CONFIGURE "${manual}" manual @ONLY)  # @VERSION@
 write_for_notepad(MANUAL.txt "${manual}")

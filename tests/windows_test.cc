@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
+#include "base/messages.h"
+#include "platform/win32_console.h"
 #include "platform/win32_text.h"
 #include "test_support.h"
 
@@ -385,6 +387,40 @@ TEST(WindowsReportTest, ReportIsConvertedToTheOemCodePage) {
   } else {
     GTEST_SKIP() << "no known answers for code pages " << ansi << " and " << oem;
   }
+}
+
+// On a console the program's Shift-JIS is shown as the characters it
+// stands for, whatever the console's code page; a name as itself, where
+// its bytes have "?"; other parts from the user as the ANSI code page they
+// are in. A file or a pipe gets no characters: its bytes stay.
+TEST(WindowsConsoleTest, ConsoleGetsCharactersFileAndPipeGetBytes) {
+  const bool ansi_932 = ::GetACP() == 932;
+  TConsoleText with_name = TConsoleText("\x95\x5C \"").User(ansi_932 ? "\x83\x5C" : "caf\xE9");
+  struct Case {
+    TConsoleText text;
+    bool console;
+    std::optional<std::wstring> characters;
+  } cases[] = {
+      {TConsoleText(msg::kPressAnyKey), true,
+       L"\u4F55\u304B\u30AD\u30FC\u3092\u62BC\u3059\u3068\u9589\u3058\u307E\u3059\u3002 / "
+       L"Press any key to close."},
+      {with_name, true, ansi_932 ? L"\u8868 \"\u30BD" : L"\u8868 \"caf\u00E9"},
+      {with_name, false, std::nullopt},
+      {TConsoleText("\"").Name("?.txt", "\xF0\xA0\xAE\xB7.txt"), true, L"\"\xD842\xDFB7.txt"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(win32::ConsoleCharacters(c.text, c.console), c.characters) << c.text.Bytes();
+  }
+}
+
+// Only a console that the program has alone, from Explorer, closes with
+// it; one shared with cmd, PowerShell or a script stays, and redirected
+// input has no key to wait for.
+TEST(WindowsConsoleTest, PausesOnlyInAConsoleOfItsOwn) {
+  EXPECT_TRUE(win32::PausesBeforeClosing(1, true));
+  EXPECT_FALSE(win32::PausesBeforeClosing(2, true));
+  EXPECT_FALSE(win32::PausesBeforeClosing(1, false));
+  EXPECT_FALSE(win32::PausesBeforeClosing(0, false));  // no console at all
 }
 
 TEST(WindowsErrorTest, InOutErrorMessagesForSystemCodes) {

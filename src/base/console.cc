@@ -39,6 +39,7 @@ TConsole::TConsole(TStdStreamId id) noexcept : stream_(id) {
 }
 
 void TConsole::WriteLine(const TConsoleText& line) {
+  if (stream_.WriteCharacters(line, "\r\n")) return;
   std::string bytes = ShownBytes(line, encoding_.get());
   bytes += "\r\n";
   stream_.Write(bytes);
@@ -46,6 +47,7 @@ void TConsole::WriteLine(const TConsoleText& line) {
 
 void TConsole::WriteBlockNoThrow(const TConsoleText& block) noexcept {
   try {
+    if (stream_.WriteCharactersNoThrow(block)) return;
     stream_.WriteNoThrow(ReportForConsole(ShownBytes(block, encoding_.get())));
   } catch (...) {
     // Not even memory for the bytes: there is nothing left to tell.

@@ -31,9 +31,10 @@ class TLineSink {
 // made: on a terminal whose encoding is not Shift-JIS, the program's own
 // texts are converted to that encoding, provided every one of them can
 // be; bytes from the user (file names, paths) are shown as they are, since
-// the user typed them in that terminal's encoding. Anywhere else, and when
-// any text fails to convert, the bytes go out exactly as the program holds
-// them.
+// the user typed them in that terminal's encoding. A console that takes
+// characters (Windows) is given them: TStdStream::WriteCharacters. Anywhere
+// else, and when any text fails to convert, the bytes go out exactly as
+// the program holds them.
 class TConsole : public TLineSink {
  public:
   explicit TConsole(TStdStreamId id) noexcept;
@@ -45,7 +46,8 @@ class TConsole : public TLineSink {
 
   // Writes a block that already holds its line ends, as one write that
   // never raises: the failure report, when nothing is left to report to.
-  // Its bytes go out as ReportForConsole gives them.
+  // Its bytes go out as ReportForConsole gives them, or as characters on
+  // a console that takes them.
   void WriteBlockNoThrow(const TConsoleText& block) noexcept;
 
  private:

@@ -15,6 +15,10 @@ namespace quilnote {
 struct TTextPart {
   std::string bytes;
   bool from_user = false;
+  // For a name shown in `bytes` in a form that may lack some of its
+  // characters (Windows' ANSI code page): the name itself, for a console
+  // that shows every character. Empty otherwise.
+  std::string name;
 };
 
 class TConsoleText {
@@ -27,8 +31,19 @@ class TConsoleText {
 
   TConsoleText& Program(std::string_view bytes) { return Add(bytes, false); }
   TConsoleText& User(std::string_view bytes) { return Add(bytes, true); }
+  // A name, shown as `shown`, that is `name` itself (see TTextPart::name).
+  TConsoleText& Name(std::string_view shown, std::string_view name) {
+    parts_.push_back(TTextPart{std::string(shown), true, std::string(name)});
+    return *this;
+  }
   TConsoleText& Append(const TConsoleText& other) {
-    for (const TTextPart& part : other.parts_) Add(part.bytes, part.from_user);
+    for (const TTextPart& part : other.parts_) {
+      if (part.name.empty()) {
+        Add(part.bytes, part.from_user);
+      } else {
+        Name(part.bytes, part.name);
+      }
+    }
     return *this;
   }
 
@@ -44,6 +59,7 @@ class TConsoleText {
     size_t kept = 0;
     for (size_t i = 0; i < parts_.size(); ++i) {
       if (kept + parts_[i].bytes.size() >= size) {
+        if (kept + parts_[i].bytes.size() > size) parts_[i].name.clear();  // cut: as its bytes
         parts_[i].bytes.resize(size - kept);
         parts_.resize(i + 1);
         return;
@@ -55,10 +71,10 @@ class TConsoleText {
  private:
   TConsoleText& Add(std::string_view bytes, bool from_user) {
     if (bytes.empty()) return *this;
-    if (!parts_.empty() && parts_.back().from_user == from_user) {
+    if (!parts_.empty() && parts_.back().from_user == from_user && parts_.back().name.empty()) {
       parts_.back().bytes += bytes;
     } else {
-      parts_.push_back(TTextPart{std::string(bytes), from_user});
+      parts_.push_back(TTextPart{std::string(bytes), from_user, std::string()});
     }
     return *this;
   }

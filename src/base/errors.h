@@ -31,11 +31,12 @@ class Exception : public std::runtime_error {
   TConsoleText text_;
 };
 
-// The message of a file error: <what> "<full path>". <reason>
+// The message of a file error: <what> "<full path>". <reason>, the path
+// as FullPath shows it and as the name it is (FullPathName).
 inline TConsoleText FileErrorText(std::string_view what, const std::string& full_path,
-                                  std::string_view reason) {
+                                  std::string_view reason, std::string_view full_path_name) {
   TConsoleText text;
-  text.Program(what).Program(" \"").User(full_path).Program("\". ").Program(reason);
+  text.Program(what).Program(" \"").Name(full_path, full_path_name).Program("\". ").Program(reason);
   return text;
 }
 

@@ -82,6 +82,11 @@ inline constexpr std::string_view kLooksLikeUnicode =
     "e\x83L\x83X\x83g\x82\xCC\x82\xE6\x82\xA4\x82\xC5\x82\xB7\x81"
     "B-ea \x82\xA9 -eu "
     "\x82\xF0\x95t\x82\xAF\x82\xE9\x82\xC6\x95\xCF\x8A\xB7\x82\xB5\x82\xDC\x82\xB7";
+// 何かキーを押すと閉じます。 / Press any key to close.  (Before a console
+// that would vanish with the program closes.)
+inline constexpr std::string_view kPressAnyKey =
+    "\x89\xBD\x82\xA9\x83L\x81[\x82\xF0\x89\x9F\x82\xB7\x82\xC6\x95\xC2\x82\xB6\x82\xDC\x82\xB7\x81"
+    "B / Press any key to close.";
 
 // Usage text.
 inline constexpr std::string_view kUsageTitle = "quilnote ver1.2";
@@ -142,6 +147,7 @@ inline constexpr std::string_view kConsoleTexts[] = {
     kSubstitutedBetween,
     kSubstitutedAfter,
     kLooksLikeUnicode,
+    kPressAnyKey,
     kUsageTitle,
     kUsageSynopsis,
     kUsagePaper,

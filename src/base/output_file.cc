@@ -12,7 +12,7 @@ constexpr std::string_view kCannotCreate = "Cannot create file";
 constexpr std::string_view kInUse = "The file is in use by another process";
 
 TConsoleText CreateErrorText(const std::string& name, std::string_view reason) {
-  return FileErrorText(kCannotCreate, FullPath(name), reason);
+  return FileErrorText(kCannotCreate, FullPath(name), reason, FullPathName(name));
 }
 
 TConsoleText CreateErrorText(const std::string& name, TOsError error) {

@@ -1,8 +1,8 @@
 // What the program needs of the operating system, and nothing else. Twins
 // in src/platform implement it, chosen by the build: posix.cc with
 // posix_terminal.cc on Linux and other POSIX systems, or with web.cc in the
-// browser, and win32.cc with win32_text.cc on Windows. No other file of the
-// program talks to the system.
+// browser, and win32.cc with win32_text.cc and win32_console.cc on
+// Windows. No other file of the program talks to the system.
 //
 // File names are byte strings in the form ProgramArguments gives them: on
 // POSIX the bytes given, on Windows WTF-8 (UTF-8 that also carries lone
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "base/byte_block.h"
+#include "base/console_text.h"
 
 namespace quilnote {
 
@@ -146,6 +147,18 @@ class TStdStream {
   // the failure report, when nothing is left to report a failure to.
   void WriteNoThrow(std::string_view bytes) noexcept;
 
+  // Where the stream is a console that takes characters rather than bytes
+  // (Windows), writes `text` there, so that it reads the same in every
+  // console code page, followed by the program's `line_end`, and returns
+  // true; anywhere else returns false having written nothing, and the
+  // caller writes bytes. Raises EInOutError when the console does not take
+  // the text.
+  bool WriteCharacters(const TConsoleText& text, std::string_view line_end);
+
+  // The same, never raising: true when the stream is such a console,
+  // written or not.
+  bool WriteCharactersNoThrow(const TConsoleText& text) noexcept;
+
  private:
   intptr_t handle_;
 };
@@ -183,6 +196,15 @@ class TTerminalEncoding {
 // Shift-JIS already, or when there is no converter to it. The locale is
 // read without changing the process's own.
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId id);
+
+// True when the console the program writes to closes as it ends, before
+// anyone could read it: on Windows, a console that the process has alone
+// (it was started from Explorer, by a double-click or a drop) and whose
+// keyboard is standard input. False elsewhere.
+bool ConsoleClosesWithProcess();
+
+// Waits until a key is pressed on standard input's console.
+void AwaitKeyPress() noexcept;
 
 // Makes the process safe to run as a filter, before anything else: a
 // closed standard descriptor is reopened on the null device (read-only,
@@ -228,6 +250,11 @@ std::string ModuleName(const char* argv0);
 // itself when that fails. As it is shown (see the top of this file): on
 // Windows a character the ANSI code page lacks is "?".
 std::string FullPath(const std::string& path);
+
+// The absolute form of `path` as FullPath makes it, but as the name itself
+// (on Windows WTF-8, every character kept), for a console that can show
+// every character. On POSIX the same as FullPath.
+std::string FullPathName(const std::string& path);
 
 // The failure report's bytes for standard error. The report is made in the
 // system's ANSI code page, which on Windows a console may not share: there

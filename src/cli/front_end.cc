@@ -95,7 +95,9 @@ TConsoleText FailureReport(const Exception& error, const std::string& module_nam
   return report;
 }
 
-int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress) {
+namespace {
+
+int RunAndReport(int argc, const char* const* argv, TProgressSink* progress) {
   PrepareProcess();
   TConsole error_console(TStdStreamId::kError);
   try {
@@ -126,6 +128,23 @@ int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress) {
   } catch (...) {
     return 1;  // the error itself could not be made (out of memory)
   }
+}
+
+}  // namespace
+
+int RunFrontEnd(int argc, const char* const* argv, TProgressSink* progress) {
+  const int status = RunAndReport(argc, argv, progress);
+  // Started by a double-click or a drop, the program has a console of its
+  // own that would close with it, before anything in it could be read.
+  if (ConsoleClosesWithProcess()) {
+    try {
+      TConsole(TStdStreamId::kOutput).WriteLine(msg::kPressAnyKey);
+    } catch (...) {
+      // The prompt is a courtesy; the wait is what keeps the window.
+    }
+    AwaitKeyPress();
+  }
+  return status;
 }
 
 }  // namespace quilnote

@@ -62,7 +62,8 @@ TFile TFile::OpenForReading(const std::string& name) {
   int fd = OpenRetrying(name, O_RDONLY);
   if (fd < 0) {
     int error = errno;
-    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
+    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error),
+                                    FullPathName(name)));
   }
   return TFile(fd);
 }
@@ -178,6 +179,20 @@ void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   (void)WriteAllTo(Fd(handle_), bytes.data(), bytes.size());  // nowhere left to report to
 }
 
+// A terminal takes bytes, in the encoding TerminalEncoding gives.
+bool TStdStream::WriteCharacters(const TConsoleText&, std::string_view) {
+  return false;
+}
+bool TStdStream::WriteCharactersNoThrow(const TConsoleText&) noexcept {
+  return false;
+}
+
+// A terminal outlives the process that writes to it.
+bool ConsoleClosesWithProcess() {
+  return false;
+}
+void AwaitKeyPress() noexcept {}
+
 // No console device of its own: the error channel is standard error.
 TConsoleDevice::TConsoleDevice() = default;
 TConsoleDevice::~TConsoleDevice() = default;
@@ -253,6 +268,10 @@ std::string FullPath(const std::string& path) {
   // "dir/." normalises to "dir/": name the folder itself.
   if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
   return normal;
+}
+
+std::string FullPathName(const std::string& path) {
+  return FullPath(path);  // names are bytes, shown as they are
 }
 
 std::string ReportForConsole(std::string_view report) {

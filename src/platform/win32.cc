@@ -4,9 +4,11 @@
 // where a character the code page lacks would be replaced by a look-alike
 // or a "?". Texts for the user stay in the ANSI code page, the program's
 // Shift-JIS on a Japanese system: the system's error texts, and the names
-// shown in messages. std::filesystem, which mangles such names with MinGW,
-// is not used. The C runtime does no I/O for the program either: every
-// byte goes through ReadFile and WriteFile.
+// shown in messages. On a console they are written as characters
+// (win32_console.h), which read the same in every console code page.
+// std::filesystem, which mangles such names with MinGW, is not used. The C
+// runtime does no I/O for the program either: every byte goes through
+// ReadFile, WriteFile and WriteConsoleW.
 #include "base/platform.h"
 
 #include <bit>
@@ -17,6 +19,7 @@
 #include "base/shift_jis.h"
 #include "base/wtf8.h"
 #include "platform/win32_api.h"
+#include "platform/win32_console.h"
 #include "platform/win32_text.h"
 
 namespace quilnote {
@@ -95,7 +98,8 @@ TFile TFile::OpenForReading(const std::string& name) {
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const TOsError error = LastError();
-    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error)));
+    throw EFOpenError(FileErrorText("Cannot open file", FullPath(name), SystemErrorText(error),
+                                    FullPathName(name)));
   }
   return TFile(FromHandle(handle));
 }
@@ -255,12 +259,74 @@ void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   (void)WriteAllTo(handle, bytes.data(), bytes.size());  // nowhere left to report to
 }
 
+namespace {
+
+// Writes all of `characters` to the console `handle`; false when it does
+// not take them. Long texts go in pieces, none cut inside a surrogate pair.
+bool WriteConsoleCharacters(HANDLE handle, std::wstring_view characters) {
+  constexpr size_t kPiece = 8192;
+  while (!characters.empty()) {
+    size_t size = characters.size() < kPiece ? characters.size() : kPiece;
+    if (size < characters.size() && IS_HIGH_SURROGATE(characters[size - 1])) --size;
+    DWORD written = 0;
+    if (::WriteConsoleW(handle, characters.data(), static_cast<DWORD>(size), &written, nullptr) ==
+            0 ||
+        written == 0) {
+      return false;
+    }
+    characters.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TStdStream::WriteCharacters(const TConsoleText& text, std::string_view line_end) {
+  std::optional<std::wstring> characters = win32::ConsoleCharacters(text, IsTerminal());
+  if (!characters) return false;
+  characters->append(line_end.begin(), line_end.end());  // ASCII
+  if (!WriteConsoleCharacters(Handle(handle_), *characters)) {
+    throw EInOutError(InOutErrorMessage(LastError()));
+  }
+  return true;
+}
+
+bool TStdStream::WriteCharactersNoThrow(const TConsoleText& text) noexcept {
+  try {
+    const std::optional<std::wstring> characters = win32::ConsoleCharacters(text, IsTerminal());
+    if (!characters) return false;
+    WriteConsoleCharacters(Handle(handle_), *characters);  // or nowhere left to report to
+    return true;
+  } catch (...) {
+    return false;  // no memory for the characters: the bytes, then
+  }
+}
+
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
-  // A console shows the bytes it is given in its own code page, which is
-  // the one the program's texts are written in on a Japanese system; one
-  // switched to another code page shows them as that code page reads them.
-  // Nothing is converted.
+  // A console is given characters (TStdStream::WriteCharacters), which
+  // every console code page shows; a file or a pipe gets the program's
+  // bytes. Nothing is converted to bytes of another encoding.
   return nullptr;
+}
+
+bool ConsoleClosesWithProcess() {
+  DWORD processes[2];
+  const DWORD count = ::GetConsoleProcessList(processes, 2);
+  DWORD mode;
+  return win32::PausesBeforeClosing(count,
+                                    ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != 0);
+}
+
+void AwaitKeyPress() noexcept {
+  HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  // Keys pressed while the program ran do not count: the key asked for
+  // is one pressed after the prompt.
+  ::FlushConsoleInputBuffer(input);
+  INPUT_RECORD record;
+  DWORD read = 0;
+  while (::ReadConsoleInputW(input, &record, 1, &read) != 0 && read == 1) {
+    if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+  }
 }
 
 void PrepareProcess() {
@@ -342,6 +408,11 @@ std::string FullPath(const std::string& path) {
   const std::wstring wide = win32::Wide(path);
   const std::wstring full = win32::FullPathOf(wide);
   return win32::ShownText(full.empty() ? wide : full);
+}
+
+std::string FullPathName(const std::string& path) {
+  const std::wstring full = win32::FullPathOf(win32::Wide(path));
+  return full.empty() ? path : Wtf8FromUtf16(std::u16string(full.begin(), full.end()));
 }
 
 std::string ReportForConsole(std::string_view report) {
