@@ -1,10 +1,15 @@
 # Puts the page together as one file: index.html with its style sheet, its
-# script and the worker's source (the converter module, then worker.js)
-# written into it where its markers stand.
-#   cmake -D SOURCE_DIR=<web> -D MODULE=<quilnote_web.js> -D OUTPUT=<index.html> -P assemble_page.cmake
+# script (logic.js, then page.js), the worker's source (the converter
+# module's loader, then worker.js) and the WebAssembly in base64 written into
+# it where its markers stand.
+#   cmake -D SOURCE_DIR=<web> -D MODULE=<quilnote_web.js> -D WASM=<base64 file>
+#         -D OUTPUT=<index.html> -P assemble_page.cmake
 file(READ ${SOURCE_DIR}/index.html page)
 file(READ ${SOURCE_DIR}/page.css style)
+file(READ ${SOURCE_DIR}/logic.js logic)
 file(READ ${SOURCE_DIR}/page.js script)
+string(PREPEND script "${logic}")
+file(READ ${WASM} wasm)
 file(READ ${MODULE} module)
 file(READ ${SOURCE_DIR}/worker.js worker)
 
@@ -17,7 +22,7 @@ foreach(part style script module worker)
   endif()
 endforeach()
 
-foreach(marker "<!-- style -->" "<!-- script -->" "<!-- worker -->")
+foreach(marker "<!-- style -->" "<!-- script -->" "<!-- worker -->" "<!-- wasm -->")
   string(FIND "${page}" "${marker}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "index.html has no ${marker}")
@@ -28,6 +33,9 @@ string(REPLACE "<!-- style -->" "<style>\n${style}</style>" page "${page}")
 # worker as a Blob.
 string(REPLACE "<!-- worker -->"
        "<script type=\"text/plain\" id=\"worker-source\">\n${module}\n${worker}</script>"
+       page "${page}")
+string(REPLACE "<!-- wasm -->"
+       "<script type=\"application/octet-stream\" id=\"converter-wasm\">${wasm}</script>"
        page "${page}")
 string(REPLACE "<!-- script -->" "<script>\n${script}</script>" page "${page}")
 file(WRITE ${OUTPUT} "${page}")

@@ -1,7 +1,7 @@
 // The page's worker: one conversion in a fresh converter module, whose
 // main is the command's own front end. It follows the module's loader,
 // createQuilnote, in the same script. The page sends
-//   { file: <File>, args: [<options>..., "in.txt", "out.pdf"] }
+//   { wasm: <WebAssembly.Module>, file: <File>, args: [<options>..., "in.txt", "out.pdf"] }
 // and receives { type: "pages", written, total } while pages are written,
 // then { type: "done", status, stdout, stderr, pdf } (bytes; pdf null when
 // none was written) or { type: "failed", message } when the module itself
@@ -13,13 +13,19 @@
 const PROGRESS_INTERVAL = 100;
 
 self.onmessage = async (event) => {
-  const { file, args } = event.data;
+  const { wasm, file, args } = event.data;
   try {
     const stdout = [];
     const stderr = [];
     let lastTold = 0;
     const module = await createQuilnote({
       thisProgram: 'quilnote',
+      // The page compiled the WebAssembly once from its own bytes: the
+      // loader neither fetches nor decodes anything.
+      instantiateWasm: (imports, receive) => {
+        WebAssembly.instantiate(wasm, imports).then((instance) => receive(instance, wasm));
+        return {};
+      },
       // Standard output and standard error as bytes: the command's
       // Shift-JIS and CR LF, decoded by the page.
       preRun: [(m) => m.FS.init(null, (byte) => stdout.push(byte & 255),
@@ -41,8 +47,13 @@ self.onmessage = async (event) => {
       '/text');
     module.FS.symlink('/text/in.txt', '/in.txt');
     const status = module.callMain(args);
-    const pdf = status === 0 && module.FS.analyzePath('/out.pdf').exists
-      ? module.FS.readFile('/out.pdf') : null;
+    let pdf = null;
+    if (status === 0 && module.FS.analyzePath('/out.pdf').exists) {
+      // The file's own bytes, without the copy FS.readFile makes.
+      const node = module.FS.lookupPath('/out.pdf').node;
+      pdf = node.contents.subarray(0, node.usedBytes);
+      if (pdf.byteLength !== pdf.buffer.byteLength) pdf = pdf.slice();
+    }
     self.postMessage({
       type: 'done',
       status,
