@@ -3,7 +3,7 @@
 // with the native program; a measurement, never a test:
 //   node page_time.mjs <page URL> <text file> <runs> [option ...]
 // prints one line per run, in seconds.
-import { chooseFile, connectBrowser, openPage, setControls } from './page_driver.mjs';
+import { chooseFile, connectBrowser, openPage, releaseBrowser, setControls } from './page_driver.mjs';
 
 const [pageUrl, text, runs, ...options] = process.argv.slice(2);
 const controls = {};
@@ -34,5 +34,5 @@ try {
   }
   await page.close();
 } finally {
-  await browser.disconnect();
+  await releaseBrowser(browser);
 }
