@@ -52,6 +52,11 @@ export async function openPage(browser, url, onRequest) {
   page.on('pageerror', (error) => page.errors.push(String(error)));
   if (onRequest) page.on('request', onRequest);
   await page.goto(url, { waitUntil: 'load' });
+  // Options another run left remembered are forgotten: each run starts at
+  // the defaults.
+  if (await page.evaluate(() => localStorage.length > 0 && (localStorage.clear(), true))) {
+    await page.reload({ waitUntil: 'load' });
+  }
   return page;
 }
 
@@ -86,8 +91,8 @@ export async function convert(page) {
   return page.evaluate(() => {
     const download = document.getElementById('download');
     return {
-      statistics: document.getElementById('statistics').textContent,
-      messages: document.getElementById('messages').textContent,
+      statistics: document.getElementById('statistics')?.textContent ?? '',
+      messages: document.getElementById('messages')?.textContent ?? '',
       failure: document.getElementById('failure').textContent,
       exitStatus: Number(document.getElementById('status').dataset.exitStatus),
       href: download && download.checkVisibility() ? download.getAttribute('href') : null,
