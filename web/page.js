@@ -43,6 +43,9 @@
   const converter = WebAssembly.compile(
     Uint8Array.from(atob($('converter-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
   const shiftJis = new TextDecoder('shift_jis');
+  const zipWorkerUrl = URL.createObjectURL(
+    new Blob([$('zip-worker-source').textContent], { type: 'text/javascript' }));
+  let zipper = null;  // compiled when first needed
 
   let chosen = [];        // the Files to convert
   let detected = new Map();  // File -> Promise of the encoding -ea finds
@@ -433,23 +436,54 @@
     (rows.length === 1 ? rows[0] : statusLine).scrollIntoView({ block: 'nearest' });
   }
 
-  // "Save all": one ZIP of the PDFs, made by zlib's minizip in a worker of
-  // its own. It needs the PDFs once more, and the ZIP besides.
+  // The PDFs packed in one ZIP by zlib's minizip, in a worker of its own.
+  async function zipPdfs(pdfs) {
+    zipper ||= WebAssembly.compile(
+      Uint8Array.from(atob($('zipper-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
+    const wasm = await zipper;
+    return new Promise((resolve, reject) => {
+      const worker = new Worker(zipWorkerUrl);
+      worker.onmessage = (event) => {
+        worker.terminate();
+        if (event.data.zip) resolve(event.data.zip);
+        else reject(new Error(event.data.message));
+      };
+      worker.onerror = (event) => {
+        event.preventDefault();
+        worker.terminate();
+        reject(new Error(event.message));
+      };
+      worker.postMessage({ wasm, files: pdfs });
+    });
+  }
+
+  // "Save all": one ZIP of the PDFs. Making it needs the PDFs once more in
+  // the ZIP worker, and the ZIP itself besides.
   function offerZip(files, results) {
     const pdfs = [];
+    const taken = new Set();
     results.forEach((result, i) => {
-      if (result.status === 0 && result.pdf) pdfs.push({ name: L.pdfName(files[i].name), bytes: result.pdf });
+      if (result.status !== 0 || !result.pdf) return;
+      // Two texts of one name (from two folders) give two names in the ZIP.
+      let name = L.pdfName(files[i].name);
+      for (let n = 2; taken.has(name); n++) name = L.pdfName(files[i].name).replace(/\.pdf$/, ` (${n}).pdf`);
+      taken.add(name);
+      pdfs.push({ name, bytes: result.pdf });
     });
     const bytes = pdfs.reduce((sum, pdf) => sum + pdf.bytes.byteLength, 0);
     saveAll.download = L.zipName(files.map((file) => file.name));
     $('save-all-note').textContent = `（${pdfs.length} 個のPDF、${(bytes / 1e6).toFixed(1)} MB` +
       ` / ${pdfs.length} PDFs, ${(bytes / 1e6).toFixed(1)} MB）`;
-    if (typeof window.quilnoteZip !== 'function') return;
-    window.quilnoteZip(pdfs).then((zip) => {
-      if (!$('save-all-area').isConnected || resultsList.childElementCount === 0) return;
+    const shownRows = resultsList.firstElementChild;
+    zipPdfs(pdfs).then((zip) => {
+      // Offered only while the results it packs are still shown.
+      if (resultsList.firstElementChild !== shownRows) return;
       const url = URL.createObjectURL(new Blob([zip], { type: 'application/zip' }));
       urls.push(url);
       saveAll.href = url;
+      $('save-all-area').hidden = false;
+    }, (error) => {
+      $('save-all-note').textContent = `ZIPを作れませんでした / The ZIP could not be made: ${error.message}`;
       $('save-all-area').hidden = false;
     });
   }

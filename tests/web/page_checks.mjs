@@ -10,7 +10,7 @@
 // utf8.txt, <large texts> large.txt (some 100 MB) and huge.txt (over 4 GB,
 // sparse). Exits non-zero when a check fails.
 import { spawnSync } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readFileSync, rmSync, symlinkSync } from 'node:fs';
+import { copyFileSync, mkdtempSync, readFileSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { after, test } from 'node:test';
@@ -147,9 +147,18 @@ withPage('a batch of three', async (page) => {
     const pdf = await downloadPdf(browser, page, `#results > :nth-child(${i + 1}) a[download]`);
     check(nativeRun(['-cd'], join(texts, name)).pdf.equals(pdf.bytes), `${name}: the command's PDF`);
   }
-  if (await shown(page, '#save-all')) {
-    const zip = await downloadPdf(browser, page, '#save-all');
-    check(zip.name === 'sample.zip' && zip.bytes.readUInt32LE(0) === 0x04034b50, 'a ZIP named sample.zip');
+  await page.waitForFunction(() => document.getElementById('save-all').checkVisibility());
+  const zip = await downloadPdf(browser, page, '#save-all');
+  const folder = mkdtempSync(join(tmpdir(), 'quilnote-zip-'));
+  try {
+    writeFileSync(join(folder, zip.name), zip.bytes);
+    const listed = spawnSync('unzip', ['-Z1', zip.name], { cwd: folder, encoding: 'utf8' }).stdout;
+    check(zip.name === 'sample.zip' && listed === 'sample.pdf\ngenerated.pdf\nempty.pdf\n',
+      `sample.zip holding the three PDFs, not ${zip.name}: ${listed}`);
+    const packed = spawnSync('unzip', ['-p', zip.name, 'generated.pdf'], { cwd: folder }).stdout;
+    check(packed.equals(nativeRun(['-cd'], join(texts, 'generated.txt')).pdf), 'the PDF in the ZIP');
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
   }
 });
 
