@@ -46,6 +46,13 @@ self.onmessage = async (event) => {
     module.FS.mount(module.FS.filesystems.WORKERFS, { blobs: [{ name: 'in.txt', data: file }] },
       '/text');
     module.FS.symlink('/text/in.txt', '/in.txt');
+    // The PDF grows in the in-memory file system, by an eighth at a time
+    // past 1 MB: each step copies all of it. Doubling copies it about twice
+    // in all.
+    const memfs = module.FS.filesystems.MEMFS;
+    const expand = memfs.expandFileStorage;
+    memfs.expandFileStorage = (node, needed) =>
+      expand(node, Math.max(needed, 2 * (node.contents ? node.contents.length : 0)));
     const status = module.callMain(args);
     let pdf = null;
     if (status === 0 && module.FS.analyzePath('/out.pdf').exists) {
