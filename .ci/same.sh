@@ -19,9 +19,13 @@ same_compared=0
 
 # same_run ROLE FOLDER ARG...: one run, its streams and status kept beside FOLDER.
 same_run() {
-  local role=$1 folder=$2 status=0
+  local role=$1 folder=$2 status=0 command
   shift 2
-  local -n command=same_$role
+  if [ "$role" = reference ]; then
+    command=("${same_reference[@]}")
+  else
+    command=("${same_candidate[@]}")
+  fi
   rm -rf "$folder" && mkdir -p "$folder" && cp -a "$same_inputs/." "$folder/"
   (cd "$folder" && "${command[@]}" "$@" >"$folder.out" 2>"$folder.err") || status=$?
   echo "$status" >"$folder.status"

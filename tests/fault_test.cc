@@ -3,10 +3,6 @@
 // status 1. Nothing crashes, hangs, dies of a signal, or reports a failure
 // as success.
 
-// GCC 12 reports a false -Wrestrict in std::string concatenation at -O2
-// (GCC bug 105329); nothing here copies overlapping memory.
-#pragma GCC diagnostic ignored "-Wrestrict"
-
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the README's recipes (and the work-arounds under "Pitfalls") once,
+# Runs the recipes of docs/recipes.md (and the README's pitfall work-arounds) once,
 # against the program given as the first argument, in a temporary folder.
 # Recipes that need iconv, expand, GNU parallel, mutool or pdftoppm are
 # skipped with a message when the tool is missing. The recipes across
@@ -8,7 +8,7 @@
 #
 #   bash tests/recipes_test.sh build/quilnote
 #
-# The commands below are the README's, word for word: keep them in step.
+# The commands below are the documentation's, word for word: keep them in step.
 # shellcheck disable=SC1083,SC2016,SC2030,SC2031  # literal {} and '$1' are the recipes' own
 set -u
 

@@ -2,13 +2,6 @@
 // programs through /bin/sh and on a pseudo-terminal.
 #include "test_support.h"
 
-// GCC 12 reports a false -Wrestrict in std::string concatenation at -O2
-// (GCC bug 105329); nothing here copies overlapping memory. Clang (the
-// browser build's) has no such warning.
-#ifndef __clang__
-#pragma GCC diagnostic ignored "-Wrestrict"
-#endif
-
 #include <cstdlib>
 #include <filesystem>
 #include <iconv.h>
