@@ -140,7 +140,13 @@
       }
     }
 
-    // The answer, once the whole text has been pushed.
+    // True once more bytes cannot change the answer: a mark, or past the
+    // place of one, a zero byte or bytes that are not UTF-8.
+    get settled() {
+      return Boolean(this.marked) || (this.head.length >= 3 && (this.ended || !this.wellFormed));
+    }
+
+    // The answer, once the whole text has been pushed (or it is settled).
     finish() {
       if (this.marked) return this.marked;
       if (this.wellFormed && !this.ended) {

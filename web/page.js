@@ -137,7 +137,7 @@
     if (!detected.has(file)) {
       detected.set(file, (async () => {
         const detector = new L.EncodingDetector();
-        for (let at = 0; at < file.size; at += PIECE) {
+        for (let at = 0; at < file.size && !detector.settled; at += PIECE) {
           detector.push(new Uint8Array(await file.slice(at, at + PIECE).arrayBuffer()));
         }
         return detector.finish();
