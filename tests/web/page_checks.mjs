@@ -251,11 +251,13 @@ withPage('keyboard use and axe-core with a result', async (page) => {
 
 async function checkAxe(page, when) {
   const results = await new AxePuppeteer(page).analyze();
-  for (const violation of results.violations) {
+  // What axe-core leaves for review counts too where it is about ARIA.
+  const review = results.incomplete.filter((item) => item.id.startsWith('aria-'));
+  for (const violation of [...results.violations, ...review]) {
     console.error(`axe (${when}): ${violation.impact} ${violation.id}: ${violation.help}`);
     for (const node of violation.nodes) console.error(`    ${node.target.join(' ')}`);
   }
-  check(results.violations.length === 0, `no axe-core finding ${when}`);
+  check(results.violations.length + review.length === 0, `no axe-core finding ${when}`);
 }
 
 // Both screens: at 1366 x 768 Convert is in view once a file is chosen,
