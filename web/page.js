@@ -158,14 +158,20 @@
   function inShiftJis(character) {
     if (!shiftJisCharacters) {
       const bytes = [];
-      for (let byte = 0; byte < 0x100; byte++) if (byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF)) bytes.push(byte, 0x0A);
+      for (let byte = 0; byte < 0x100; byte++) {
+        if (byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF)) bytes.push(byte, 0x0A);
+      }
       for (let lead = 0x81; lead <= 0xFC; lead++) {
         if (lead >= 0xA0 && lead <= 0xDF) continue;
-        for (let trail = 0x40; trail <= 0xFC; trail++) if (trail !== 0x7F) bytes.push(lead, trail, 0x0A);
+        for (let trail = 0x40; trail <= 0xFC; trail++) {
+          if (trail !== 0x7F) bytes.push(lead, trail, 0x0A);
+        }
       }
       shiftJisCharacters = new Set(shiftJis.decode(Uint8Array.from(bytes)).split('\n'));
       shiftJisCharacters.delete('\uFFFD');
-      for (const extra of '\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014\u00A5\u203E') shiftJisCharacters.add(extra);
+      for (const extra of '\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014\u00A5\u203E') {
+        shiftJisCharacters.add(extra);
+      }
     }
     return character === '\n' || character === '\r' || shiftJisCharacters.has(character);
   }
@@ -217,7 +223,7 @@
     for (const line of lines) {
       let plain = '';
       for (const character of line) {
-        if (convertible && (character === '〓' ? false : !inShiftJis(character))) {
+        if (convertible && !inShiftJis(character)) {
           preview.append(plain);
           plain = '';
           const mark = document.createElement('mark');
