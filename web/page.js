@@ -419,7 +419,8 @@
     const statuses = results.map((result) => result.status);
     statusLine.dataset.exitStatus = statuses.every((status) => status === 0) ? '0'
       : String(statuses.find((status) => status !== 0) ?? 'none');
-    const failed = outcomes.map((outcome, i) => outcome.advice && { name: files[i].name, advice: outcome.advice })
+    const failed = outcomes
+      .map((outcome, i) => outcome.advice && { name: files[i].name, advice: outcome.advice })
       .filter(Boolean);
     const succeeded = results.filter((result) => result.status === 0 && result.pdf).length;
     if (files.length === 1) {
@@ -428,10 +429,13 @@
       $('failure').textContent = failed.map((failure) => `${failure.name}: ${bilingual(failure.advice)}`)
         .join('\n');
     }
-    const warnings = outcomes.map((outcome, i) => outcome.substituted &&
-      `${files.length > 1 ? `${files[i].name}: ` : ''}Shift-JISにない文字 ${outcome.substituted.count} 個を〓にしました` +
-      `（最初は ${outcome.substituted.line} 行目） / ${outcome.substituted.count} character(s) Shift-JIS lacks ` +
-      `became 〓 (the first on line ${outcome.substituted.line})`).filter(Boolean);
+    const warnings = outcomes.map((outcome, i) => {
+      if (!outcome.substituted) return null;
+      const { count, line } = outcome.substituted;
+      const name = files.length > 1 ? `${files[i].name}: ` : '';
+      return `${name}Shift-JISにない文字 ${count} 個を〓にしました（最初は ${line} 行目） / ` +
+        `${count} character(s) Shift-JIS lacks became 〓 (the first on line ${line})`;
+    }).filter(Boolean);
     $('warning').textContent = warnings.join('\n');
     statusLine.textContent = failed.length === 0
       ? `できました / Done: ${succeeded} PDF`
