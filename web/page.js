@@ -322,7 +322,9 @@
     }
     row.querySelector('.details').open = messages.trim() !== '' && !substituted;
     if (result.pdf) {
-      const url = URL.createObjectURL(new Blob([result.pdf], { type: 'application/pdf' }));
+      // The Blob holds the PDF from here on; the bytes are let go.
+      result.pdf = new Blob([result.pdf], { type: 'application/pdf' });
+      const url = URL.createObjectURL(result.pdf);
       urls.push(url);
       const save = row.querySelector('.save');
       save.href = url;
@@ -447,7 +449,9 @@
   }
 
   // The PDFs packed in one ZIP by zlib's minizip, in a worker of its own.
-  async function zipPdfs(pdfs) {
+  async function zipPdfs(blobs) {
+    const pdfs = await Promise.all(blobs.map(async ({ name, blob }) =>
+      ({ name, bytes: new Uint8Array(await blob.arrayBuffer()) })));
     zipper ||= WebAssembly.compile(
       Uint8Array.from(atob($('zipper-wasm').textContent.trim()), (c) => c.charCodeAt(0)));
     const wasm = await zipper;
@@ -463,7 +467,7 @@
         worker.terminate();
         reject(new Error(event.message));
       };
-      worker.postMessage({ wasm, files: pdfs });
+      worker.postMessage({ wasm, files: pdfs }, pdfs.map((pdf) => pdf.bytes.buffer));
     });
   }
 
@@ -478,9 +482,9 @@
       let name = L.pdfName(files[i].name);
       for (let n = 2; taken.has(name); n++) name = L.pdfName(files[i].name).replace(/\.pdf$/, ` (${n}).pdf`);
       taken.add(name);
-      pdfs.push({ name, bytes: result.pdf });
+      pdfs.push({ name, blob: result.pdf });
     });
-    const bytes = pdfs.reduce((sum, pdf) => sum + pdf.bytes.byteLength, 0);
+    const bytes = pdfs.reduce((sum, pdf) => sum + pdf.blob.size, 0);
     saveAll.download = L.zipName(files.map((file) => file.name));
     $('save-all-note').textContent = `（${pdfs.length} 個のPDF、${(bytes / 1e6).toFixed(1)} MB` +
       ` / ${pdfs.length} PDFs, ${(bytes / 1e6).toFixed(1)} MB）`;

@@ -56,10 +56,17 @@ self.onmessage = async (event) => {
     const status = module.callMain(args);
     let pdf = null;
     if (status === 0 && module.FS.analyzePath('/out.pdf').exists) {
-      // The file's own bytes, without the copy FS.readFile makes.
+      // The file's own bytes, without the copy FS.readFile makes: its
+      // storage cut to the file's size where the browser can do that in
+      // place (ArrayBuffer.prototype.transfer), copied where not.
       const node = module.FS.lookupPath('/out.pdf').node;
-      pdf = node.contents.subarray(0, node.usedBytes);
-      if (pdf.byteLength !== pdf.buffer.byteLength) pdf = pdf.slice();
+      const contents = node.contents || new Uint8Array(0);
+      if (contents.byteOffset === 0 && typeof contents.buffer.transfer === 'function') {
+        pdf = new Uint8Array(contents.buffer.transfer(node.usedBytes));
+        node.contents = null;
+      } else {
+        pdf = contents.slice(0, node.usedBytes);
+      }
     }
     self.postMessage({
       type: 'done',
