@@ -12,8 +12,9 @@ TEST(FontObjectsTest, EveryFaceByteForByte) {
     TMemoryStream out;
     WriteStr(out, "%PDF-1.3\n");
     TPDFObjMemManager table(1000, 1000);
-    table.SetCount(2);
-    EXPECT_EQ(WriteFontObjects(out, table, name), 3u);
+    TObjectWriter objects(table);
+    objects.Reserve(2);
+    EXPECT_EQ(WriteFontObjects(out, objects, name), 3u);
     EXPECT_TRUE(test::BytesEqual("%PDF-1.3\n" + test::ExpectedFontObjects(name), out.view()))
         << name;
     EXPECT_EQ(table.Count(), 5u);

@@ -17,12 +17,15 @@ TPDFSettings Paper(const char* code, int32_t font_size, uint8_t level = 0) {
   return settings;
 }
 
-std::string Content(const TPDFSettings& settings, int32_t h_margin, int32_t v_margin,
+std::string Content(TPDFSettings settings, int32_t h_margin, int32_t v_margin,
                     const std::string& text, int32_t reserve, int64_t page) {
+  settings.HorizontalMargin = h_margin;
+  settings.VerticalMargin = v_margin;
+  settings.PageNumberReserve = reserve;
   TLineList lines;
   lines.AssignText(text);
   TMemoryStream out;
-  WritePageContent(out, settings, h_margin, v_margin, lines, reserve, page);
+  WritePageContent(out, settings, lines, page);
   return std::string(out.view());
 }
 
@@ -116,7 +119,7 @@ TEST(PageContentTest, ShortWriteOfCompressedDataFails) {
   TLineList lines;
   lines.AssignText("abc");
   ShortStream out;
-  EXPECT_THROW(WritePageContent(out, Paper("A4P", 8, 2), 30, 30, lines, 0, 1), EWriteError);
+  EXPECT_THROW(WritePageContent(out, Paper("A4P", 8, 2), lines, 1), EWriteError);
 }
 
 }  // namespace

@@ -64,10 +64,8 @@ TEST(PageProducerTest, WorkersAndRunsMakeTheBytesOfOnePageAfterAnother) {
         PlanRuns(step, max_lines, lines.Text().size(), lines.Count()).pages_per_run;
     // Every page's start remembered, so that a run may start at any page.
     test::TStringSink statistics;
-    const TWrappedLines wrapped =
-        WrapLines(lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
-                  step.lines, statistics);
-    const TPageSetup setup{settings, Paginate(step, wrapped.Count()), wrapped.Count(), 6, 3};
+    const TWrappedLines wrapped = WrapLines(lines, settings.Wrap(), step.lines, statistics);
+    const TPageSetup setup{settings, Paginate(step, wrapped.Count()), TPagePlan{2, 3, 6}};
     ASSERT_GT(pages_per_run, 1u) << c.level;
     ASSERT_GT(setup.pagination.pages, 2 * pages_per_run) << c.level;
 

@@ -164,9 +164,7 @@ TEST_P(ReaderTest, ToolsAcceptTheDocumentAndReadTheTextBack) {
       MakeSettings(s.compression, s.font_letter, s.page_numbers, s.paper, 30, 30, s.font_size);
   TLineList text_lines;
   LoadTextFile(text_lines, input);
-  const TWrappedLines wrapped =
-      WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize}, 0,
-                statistics);
+  const TWrappedLines wrapped = WrapLines(text_lines, settings.Wrap(), 0, statistics);
   std::vector<std::string_view> lines;
   TWrappedReader reader = wrapped.ReaderAt(0);
   for (std::string_view line; reader.Next(&line);) lines.push_back(line);

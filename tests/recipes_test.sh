@@ -1,55 +1,68 @@
 #!/usr/bin/env bash
-# Runs the recipes of docs/recipes.md (and the README's pitfall work-arounds) once,
-# against the program given as the first argument, in a temporary folder.
-# Recipes that need iconv, expand, GNU parallel, mutool or pdftoppm are
-# skipped with a message when the tool is missing. The recipes across
-# machines run against two ssh servers started on 127.0.0.1 for the run
-# (skipped when sshd cannot be started). Exits non-zero when a recipe fails.
+# Runs one section of the recipes of docs/recipes.md and docs/viewing.md (and
+# the README's pitfall work-arounds) against the program given as the first
+# argument, in a temporary folder:
 #
-#   bash tests/recipes_test.sh build/quilnote
+#   bash tests/recipes_test.sh build/quilnote SECTION
+#
+# SECTION is ManyFiles, ParallelHere, AcrossMachines, Encodings, Pitfalls or
+# Previews. The recipes across machines run against two ssh servers started
+# on 127.0.0.1 for the section. Exits 0 when every recipe passed, 1 when one
+# failed, 77 when a tool the section needs is missing (under CI=true, where
+# CI installs every one, that is a failure).
 #
 # The commands below are the documentation's, word for word: keep them in step.
-# shellcheck disable=SC1083,SC2016,SC2030,SC2031  # literal {} and '$1' are the recipes' own
+# shellcheck disable=SC1083,SC2016  # literal {} and '$1' are the recipes' own
 set -u
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-  echo "usage: $0 PATH-TO-QUILNOTE" >&2
+if [ $# -ne 2 ] || [ ! -x "$1" ]; then
+  echo "usage: $0 PATH-TO-QUILNOTE SECTION" >&2
   exit 2
 fi
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-
-# The ssh servers started for the recipes across machines, by process id.
-# The connections to them are shared (ControlMaster, ControlPath
-# $work/ssh/master-<host>): the shared ones are closed first.
-host_pids=()
-stop_hosts() {
-  local pid master
-  for master in "$work"/ssh/master-*; do
-    [ -S "$master" ] && ssh -o ControlPath="$master" -O exit shared 2>/dev/null
-  done
-  for pid in "${host_pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${host_pids[@]}"; do
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  done
-}
+section=$2
 
 work=$(mktemp -d)
 trap 'stop_hosts; rm -rf "$work"' EXIT
 mkdir "$work/bin" "$work/home"
 ln -s "$exe" "$work/bin/quilnote"
-export PATH="$work/bin:$PATH"
+# GNU parallel keeps its files under HOME: the test's own.
+export PATH="$work/bin:$PATH" HOME=$work/home
 
-passed=0
 failed=0
-skipped=0
-pass() { passed=$((passed + 1)); echo "ok    $1"; }
+pass() { echo "ok    $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL  $1: $2"; }
-# Under CI=true a missing tool is a failure: CI installs every one.
-skip() {
-  if [ "${CI:-}" = true ] && [ "${3:-}" != always ]; then fail "$1" "$2"; return; fi
-  skipped=$((skipped + 1)); echo "skip  $1: $2"
+
+# skip_section WHY: ends the section as skipped, or as failed under CI=true.
+skip_section() {
+  if [ "${CI:-}" = true ]; then echo "FAIL  $section: $1"; exit 1; fi
+  echo "skip  $section: $1"
+  exit 77
 }
-have() { command -v "$1" >/dev/null 2>&1; }
+
+# requires TOOL...: the tools the section needs.
+requires() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || skip_section "$tool is not installed"
+  done
+}
+
+# check NAME CONDITION [DIR]: NAME passes when the shell text CONDITION,
+# run in DIR, succeeds.
+check() {
+  if (cd "${3:-.}" && eval "$2"); then pass "$1"; else fail "$1" "not: $2 (status $status)"; fi
+}
+
+# try NAME DIR RECIPE CONDITION: runs the shell text RECIPE in DIR, its
+# output in DIR.out and DIR.err and its exit status in $status, then checks
+# CONDITION there.
+status=0
+try() {
+  (cd "$2" && eval "$3") >"$2.out" 2>"$2.err"
+  status=$?
+  check "$1" "$4" "$2"
+}
 
 # A complete PDF file as the program writes it.
 is_pdf() {
@@ -71,112 +84,105 @@ reference() {  # reference TEXT PDF
   (cd "$(dirname "$1")" && quilnote "$(basename "$1")" "$2" >/dev/null 2>&1)
 }
 
-# ---------------------------------------------------------------- many files
-setup_tree() {  # setup_tree DIR: five copies of one text, two with hyphens
-  rm -rf "$1" && mkdir -p "$1/sub" "$1/my-dir"
-  sjis_text >"$1/a.txt"
-  cp "$1/a.txt" "$1/b c.txt"
-  cp "$1/a.txt" "$1/sub/d.txt"
-  cp "$1/a.txt" "$1/my-e.txt"
-  cp "$1/a.txt" "$1/my-dir/f.txt"
-}
-all_names="a|b c|sub/d|my-e|my-dir/f"
-plain_names="a|b c|sub/d"
-
 mkdir "$work/ref"
 sjis_text >"$work/ref/ref.txt"
 reference "$work/ref/ref.txt" ref.pdf
-if ! is_pdf "$work/ref/ref.pdf"; then
+ref=$work/ref/ref.pdf
+if ! is_pdf "$ref"; then
   fail "reference conversion" "no PDF made from the sample text"
-  echo "recipes: $passed passed, $failed failed, $skipped skipped"
   exit 1
 fi
-ref=$work/ref/ref.pdf
 
-# check_tree NAME DIR STATUS WANT_STATUS CONVERTED: the named PDFs are the
-# reference, the others are missing.
-check_tree() {
-  local name=$1 dir=$2 status=$3 want_status=$4 converted=$5 n why=""
-  [ "$status" = "$want_status" ] || why="exit status $status, expected $want_status"
-  local IFS='|'
-  for n in $all_names; do
-    if [[ "|$converted|" == *"|$n|"* ]]; then
-      cmp -s "$dir/$n.pdf" "$ref" || why="$why${why:+; }$n.pdf is not the expected PDF"
-    else
-      [ ! -e "$dir/$n.pdf" ] || why="$why${why:+; }$n.pdf was made"
-    fi
-  done
-  if [ -z "$why" ]; then pass "$name"; else fail "$name" "$why"; fi
+# ---------------------------------------------------------------- many files
+all_names="a|b c|sub/d|my-e|my-dir/f"
+plain_names="a|b c|sub/d"
+
+# tree NAME RECIPE CONVERTED: RECIPE, run over a fresh folder of five copies
+# of the text (two with hyphens, $all_names), exits 0 and makes the PDFs of
+# the names CONVERTED and no other. Sets t to the folder.
+trees=0
+tree() {
+  t=$work/tree$((++trees))
+  mkdir -p "$t/sub" "$t/my-dir"
+  tr '|' '\n' <<<"$all_names" | while read -r n; do cp "$work/ref/ref.txt" "$t/$n.txt"; done
+  try "$1" "$t" "$2" "tree_is '$3'"
 }
 
-t=$work/xargs
-setup_tree "$t"
-(cd "$t" && find . -name '*.txt' -print0 | xargs -0 -P "$(nproc)" -I{} sh -c 'quilnote "$1" "${1%.txt}.pdf"' _ {}) \
-  >"$t.out" 2>"$t.err"
-check_tree "xargs, all cores (names with '-' are skipped)" "$t" $? 0 "$plain_names"
-[ "$(LC_ALL=C grep -c 'Pdf' "$t.err")" = 2 ] ||
-  fail "xargs, all cores: messages" "expected two Pdf-file messages on standard error"
+# tree_is CONVERTED: in the current folder, the PDFs of the names CONVERTED
+# are the reference and the others are missing; $status is 0.
+tree_is() {
+  local n IFS='|'
+  [ "$status" = 0 ] || return 1
+  for n in $all_names; do
+    if [[ "|$1|" == *"|$n|"* ]]; then
+      cmp -s "$n.pdf" "$ref" || return 1
+    elif [ -e "$n.pdf" ]; then
+      return 1
+    fi
+  done
+}
 
-t=$work/xargs-safe
-setup_tree "$t"
-(cd "$t" && find . -name '*.txt' -print0 |
-  xargs -0 -P "$(nproc)" -I{} sh -c '
+xargs_every_name='find . -name '\''*.txt'\'' -print0 |
+  xargs -0 -P "$(nproc)" -I{} sh -c '\''
     t=$(mktemp -d) && ln -s "$PWD/$1" "$t/in.txt" &&
     (cd "$t" && quilnote in.txt out.pdf >/dev/null) &&
-    mv "$t/out.pdf" "${1%.txt}.pdf"; s=$?; rm -rf "$t"; exit $s' _ {}) >"$t.out" 2>"$t.err"
-check_tree "xargs, all cores, every name" "$t" $? 0 "$all_names"
+    mv "$t/out.pdf" "${1%.txt}.pdf"; s=$?; rm -rf "$t"; exit $s'\'' _ {}'
+parallel_every_name=\''t=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s'\'
 
-mkdir "$t/dir.txt"  # a folder is no text file: the run must fail
-rm -f "$t"/*.pdf "$t"/*/*.pdf
-(cd "$t" && find . -name '*.txt' -print0 |
-  xargs -0 -P "$(nproc)" -I{} sh -c '
-    t=$(mktemp -d) && ln -s "$PWD/$1" "$t/in.txt" &&
-    (cd "$t" && quilnote in.txt out.pdf >/dev/null) &&
-    mv "$t/out.pdf" "${1%.txt}.pdf"; s=$?; rm -rf "$t"; exit $s' _ {}) >"$t.out" 2>"$t.err"
-status=$?
-if [ "$status" -ne 0 ]; then pass "xargs, every name: a file not converted fails the run"
-else fail "xargs, every name: a file not converted fails the run" "exit status 0"; fi
-rmdir "$t/dir.txt"
+ManyFiles() {
+  tree "xargs, all cores (names with '-' are skipped)" \
+    'find . -name '\''*.txt'\'' -print0 | xargs -0 -P "$(nproc)" -I{} sh -c '\''quilnote "$1" "${1%.txt}.pdf"'\'' _ {}' \
+    "$plain_names"
+  check "xargs, all cores: a message for each name with '-'" '[ "$(LC_ALL=C grep -c Pdf "$t.err")" = 2 ]'
+  tree "xargs, all cores, every name" "$xargs_every_name" "$all_names"
+  mkdir "$t/dir.txt"  # a folder is no text file: the run must fail
+  rm -f "$t"/*.pdf "$t"/*/*.pdf
+  try "xargs, every name: a file not converted fails the run" "$t" "$xargs_every_name" \
+    '[ "$status" -ne 0 ]'
+}
 
-if have parallel; then
-  t=$work/parallel
-  setup_tree "$t"
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 | parallel -0 --sshlogin : quilnote {} {.}.pdf) >"$t.out" 2>"$t.err"
-  check_tree "GNU parallel on this machine (names with '-' are skipped)" "$t" $? 0 "$plain_names"
-
-  t=$work/parallel-safe
-  setup_tree "$t"
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 | parallel -0 --sshlogin : 't=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s') \
-    >"$t.out" 2>"$t.err"
-  check_tree "GNU parallel on this machine, every name" "$t" $? 0 "$all_names"
-
-  t=$work/parallel-tag
-  setup_tree "$t"
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 |
-      parallel -0 --tag --sshlogin : 'quilnote {} {.}.pdf 2>&1 >/dev/null | iconv -f CP932 -t UTF-8 | tr -d "\r"') \
-    >"$t.out" 2>"$t.err"
-  check_tree "GNU parallel --tag: which file a message is about" "$t" $? 0 "$plain_names"
-  message=$(printf 'Pdf\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe3\x82\x92\xe6\x8c\x87\xe5\xae\x9a\xe3\x81\x97\xe3\x81\xa6\xe3\x81\x8f\xe3\x81\xa0\xe3\x81\x95\xe3\x81\x84')  # Pdfファイルを指定してください
-  [ "$(LC_ALL=C sort "$t.out")" = "$(printf './my-dir/f.txt\t%s\n./my-e.txt\t%s' "$message" "$message")" ] ||
-    fail "GNU parallel --tag: messages" "expected one tagged UTF-8 line for each name with '-'"
-else
-  skip "GNU parallel on this machine" "parallel is not installed"
-  skip "GNU parallel on this machine, every name" "parallel is not installed"
-  skip "GNU parallel --tag: which file a message is about" "parallel is not installed"
-fi
+ParallelHere() {
+  requires parallel iconv
+  tree "GNU parallel on this machine (names with '-' are skipped)" \
+    'find . -name '\''*.txt'\'' -print0 | parallel -0 --sshlogin : quilnote {} {.}.pdf' "$plain_names"
+  tree "GNU parallel on this machine, every name" \
+    "find . -name '*.txt' -print0 | parallel -0 --sshlogin : $parallel_every_name" "$all_names"
+  tree "GNU parallel --tag: which file a message is about" \
+    'find . -name '\''*.txt'\'' -print0 |
+      parallel -0 --tag --sshlogin : '\''quilnote {} {.}.pdf 2>&1 >/dev/null | iconv -f CP932 -t UTF-8 | tr -d "\r"'\' \
+    "$plain_names"
+  local message  # Pdfファイルを指定してください
+  message=$(printf 'Pdf\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe3\x82\x92\xe6\x8c\x87\xe5\xae\x9a\xe3\x81\x97\xe3\x81\xa6\xe3\x81\x8f\xe3\x81\xa0\xe3\x81\x95\xe3\x81\x84')
+  # shellcheck disable=SC2034  # read by the check
+  expected=$(printf './my-dir/f.txt\t%s\n./my-e.txt\t%s' "$message" "$message")
+  check "GNU parallel --tag: one tagged UTF-8 line for each name with '-'" \
+    '[ "$(LC_ALL=C sort "$t.out")" = "$expected" ]'
+}
 
 # ------------------------------------------------------------ across machines
-# Two ssh servers on 127.0.0.1 stand in for the hosts host1 and host2. All
-# they use lives under $ssh: host keys, the one client key they accept, pid
-# files, logs, and for each host a working folder, a home, a temporary folder
-# and a PATH that starts with the program under test. ~/.ssh is never used.
+# Two ssh servers on 127.0.0.1 stand in for the hosts host1 and host2, shared
+# by every case of the section. All they use lives under $ssh: host keys, the
+# one client key they accept, pid files, logs, and for each host a working
+# folder, a home, a temporary folder and a PATH that starts with the program
+# under test. ~/.ssh is never used.
 ssh=$work/ssh
 ssh_config=$ssh/config
-sshd_bin=$(PATH=$PATH:/usr/sbin:/sbin command -v sshd)
 user=$(id -un)
+
+# The ssh servers, by process id. The connections to them are shared
+# (ControlMaster, ControlPath $ssh/master-<host>): the shared ones are
+# closed first.
+host_pids=()
+stop_hosts() {
+  local pid master
+  for master in "$ssh"/master-*; do
+    [ -S "$master" ] && ssh -o ControlPath="$master" -O exit shared 2>/dev/null
+  done
+  for pid in "${host_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${host_pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  done
+}
 
 # start_host NAME: an sshd on a free port of 127.0.0.1; sets host_port.
 start_host() {
@@ -189,9 +195,10 @@ start_host() {
   for _ in 1 2 3 4 5; do  # another port when this one is taken
     host_port=$((20000 + RANDOM % 40000))
     # A login runs its command in the host's working folder, with the host's
-    # own HOME and TMPDIR and the program under test first on PATH.
-    # StrictModes is off: it refuses a key under a world-writable folder
-    # such as /tmp.
+    # own HOME (already for the login shell, which would otherwise read the
+    # user's own start-up files) and TMPDIR and the program under test
+    # first on PATH. StrictModes is off: it refuses a key under a
+    # world-writable folder such as /tmp.
     cat >"$h/sshd_config" <<EOF
 ListenAddress 127.0.0.1:$host_port
 HostKey $h/host_key
@@ -201,6 +208,7 @@ AuthenticationMethods publickey
 AllowUsers $user
 UsePAM no
 StrictModes no
+SetEnv HOME=$h/home
 ForceCommand cd '$h/work' && export HOME='$h/home' TMPDIR='$h/tmp' PATH='$h/bin':"\$PATH" && eval "\$SSH_ORIGINAL_COMMAND"
 EOF
     # timeout ends the server even if this script is killed before its trap runs.
@@ -270,225 +278,132 @@ EOF
 # hosts_left: what the hosts' working and temporary folders still hold.
 hosts_left() { find "$ssh"/host?/work "$ssh"/host?/tmp -mindepth 1; }
 
-ssh_skip=""
-missing=""
-for tool in parallel rsync ssh ssh-keygen timeout; do have "$tool" || missing="$missing $tool"; done
-[ -n "$sshd_bin" ] || missing="$missing sshd"
-if [ -n "$missing" ]; then
-  ssh_skip="not installed:$missing"
-else
-  start_hosts
-fi
-
-if [ -z "$ssh_skip" ]; then
-  t=$work/remote
-  setup_tree "$t"
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 |
-    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf) \
-    >"$t.out" 2>"$t.err"
-  check_tree "GNU parallel across machines (names with '-' are skipped)" "$t" $? 0 "$plain_names"
-  if [ -s "$ssh/host1/runs" ] && [ -s "$ssh/host2/runs" ]; then pass "GNU parallel across machines: both hosts converted"
-  else fail "GNU parallel across machines: both hosts converted" "only one host ran the program"; fi
-
-  t=$work/remote-safe
-  setup_tree "$t"
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 |
-    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup 't=$(mktemp -d) && ln -s "$PWD"/{} "$t/in.txt" && (cd "$t" && quilnote in.txt out.pdf >/dev/null) && mv "$t/out.pdf" {.}.pdf; s=$?; rm -rf "$t"; exit $s') \
-    >"$t.out" 2>"$t.err"
-  check_tree "GNU parallel across machines, every name" "$t" $? 0 "$all_names"
-
-  # A host that refuses the login: its jobs fail, the run exits non-zero,
-  # and the job log and --tag name exactly the files that did not come back.
-  name="GNU parallel across machines: a refused login"
-  t=$work/remote-refused
-  mkdir "$t" && for n in a b c; do cp "$work/ref/ref.txt" "$t/$n.txt"; done
-  (cd "$t" && export HOME=$work/home &&
-    find . -name '*.txt' -print0 |
-    RSYNC_OLD_ARGS=1 parallel -0 --ssh "ssh -F $ssh_config" --tag --joblog jobs.log --sshlogin host1,refuses --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf) \
-    >"$t.out" 2>"$t.err"
-  status=$?
-  failed_jobs=$(cd "$t" && awk -F'\t' 'NR == 1 || $7 != 0' jobs.log)
-  why=""
-  [ "$status" -ne 0 ] || why="exit status 0"
-  named=0
+# refused_jobs_named: in the current folder, the run over a.txt, b.txt and
+# c.txt through host1 and a host that refuses the login failed, and its job
+# log and --tag name exactly the files that did not come back.
+refused_jobs_named() {
+  local failed_jobs n named=0
+  [ "$status" -ne 0 ] || return 1
+  failed_jobs=$(awk -F'\t' 'NR == 1 || $7 != 0' jobs.log)
   for n in a b c; do
     if [[ "$failed_jobs" == *"quilnote ./$n.txt ./$n.pdf"* ]]; then
       named=$((named + 1))
-      [ ! -e "$t/$n.pdf" ] || why="$why${why:+; }$n.pdf came back from a failed job"
-      LC_ALL=C grep -q "^\./$n\.txt"$'\t' "$t.err" || why="$why${why:+; }no message tagged ./$n.txt"
+      [ ! -e "$n.pdf" ] && LC_ALL=C grep -q "^\./$n\.txt"$'\t' "$PWD.err" || return 1
     else
-      cmp -s "$t/$n.pdf" "$ref" || why="$why${why:+; }$n.pdf did not come back, and the job log does not say"
+      cmp -s "$n.pdf" "$ref" || return 1
     fi
   done
-  [ "$named" -gt 0 ] || why="$why${why:+; }the job log names no failed file"
-  if [ -z "$why" ]; then pass "$name"; else fail "$name" "$why"; fi
+  [ "$named" -gt 0 ]
+}
 
-  left=$(hosts_left)
-  if [ -z "$left" ]; then pass "GNU parallel across machines: --cleanup leaves nothing on the hosts"
-  else fail "GNU parallel across machines: --cleanup leaves nothing on the hosts" "left: $left"; fi
-
+AcrossMachines() {
+  requires parallel rsync ssh ssh-keygen timeout
+  sshd_bin=$(PATH=$PATH:/usr/sbin:/sbin command -v sshd) || skip_section "sshd is not installed"
+  ssh_skip=
+  start_hosts || skip_section "$ssh_skip"
+  local remote="RSYNC_OLD_ARGS=1 parallel -0 --ssh 'ssh -F $ssh_config'"
+  tree "GNU parallel across machines (names with '-' are skipped)" \
+    "find . -name '*.txt' -print0 |
+    $remote --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf" \
+    "$plain_names"
+  check "GNU parallel across machines: both hosts converted" '[ -s host1/runs ] && [ -s host2/runs ]' "$ssh"
+  tree "GNU parallel across machines, every name" \
+    "find . -name '*.txt' -print0 |
+    $remote --sshlogin host1,host2 --transferfile {} --return {.}.pdf --cleanup $parallel_every_name" \
+    "$all_names"
+  t=$work/remote-refused
+  mkdir "$t" && for n in a b c; do cp "$work/ref/ref.txt" "$t/$n.txt"; done
+  try "GNU parallel across machines: a refused login" "$t" \
+    "find . -name '*.txt' -print0 |
+    $remote --tag --joblog jobs.log --sshlogin host1,refuses --transferfile {} --return {.}.pdf --cleanup quilnote {} {.}.pdf" \
+    refused_jobs_named
+  check "GNU parallel across machines: --cleanup leaves nothing on the hosts" '[ -z "$(hosts_left)" ]'
   stop_hosts
-  running=""
-  for pid in "${host_pids[@]}"; do ! kill -0 "$pid" 2>/dev/null || running="$running $pid"; done
+  check "GNU parallel across machines: every sshd stopped" \
+    'for pid in "${host_pids[@]}"; do ! kill -0 "$pid" 2>/dev/null || exit 1; done'
   host_pids=()
-  if [ -z "$running" ]; then pass "GNU parallel across machines: every sshd stopped"
-  else fail "GNU parallel across machines: every sshd stopped" "still running:$running"; fi
-else
-  skip "GNU parallel across machines" "$ssh_skip"
-fi
+}
 
 # ------------------------------------------------------------------ encodings
-t=$work/iconv
-mkdir "$t"
-if have iconv; then
+Encodings() {
+  requires iconv expand
+  t=$work/encodings
+  mkdir "$t"
   # UTF-8: 日本語, the euro sign, an emoji; Shift-JIS has neither of the
   # last two. (Accented letters are left out: how iconv spells them
   # depends on the locale.)
   printf '\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e \xe2\x82\xac5\n\xf0\x9f\x98\x80 emoji\nlast line\n' >"$t/notes.txt"
   printf '\x93\xfa\x96\x7b\x8c\xea EUR5\n? emoji\nlast line\n' >"$t/expected.txt"
   reference "$t/expected.txt" expected.pdf
-  (cd "$t" && quilnote <(iconv -f UTF-8 -t CP932//TRANSLIT notes.txt) notes.pdf) >"$t.out" 2>"$t.err"
-  status=$?
-  if [ "$status" -eq 0 ] && cmp -s "$t/notes.pdf" "$t/expected.pdf"; then
-    pass "UTF-8 text through iconv //TRANSLIT"
-  else
-    fail "UTF-8 text through iconv //TRANSLIT" "status $status or an unexpected PDF"
-  fi
+  try "UTF-8 text through iconv //TRANSLIT" "$t" \
+    'quilnote <(iconv -f UTF-8 -t CP932//TRANSLIT notes.txt) notes.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s notes.pdf expected.pdf'
   # Strict iconv stops at the euro sign; the program still exits 0, with one line.
-  (cd "$t" && quilnote <(iconv -f UTF-8 -t CP932 notes.txt) strict.pdf) >"$t.strict.out" 2>"$t.strict.err"
-  status=$?
-  if [ "$status" -eq 0 ] && is_pdf "$t/strict.pdf" && tr -d '\r' <"$t.strict.out" | LC_ALL=C grep -qx $'1 \x8ds'; then
-    pass "strict iconv stops at the first missing character"
-  else
-    fail "strict iconv stops at the first missing character" "status $status or not one line"
-  fi
-else
-  skip "UTF-8 text through iconv //TRANSLIT" "iconv is not installed"
-  skip "strict iconv stops at the first missing character" "iconv is not installed"
-fi
+  try "strict iconv stops at the first missing character" "$t" \
+    'quilnote <(iconv -f UTF-8 -t CP932 notes.txt) strict.pdf' \
+    '[ "$status" -eq 0 ] && is_pdf strict.pdf && tr -d "\r" <"$t.out" | LC_ALL=C grep -qx $'\''1 \x8ds'\'
 
-t=$work/expand
-mkdir "$t"
-if have expand; then
   printf 'int\tmain(void);\n\x82\xa0\tx\n' >"$t/main.c"
   printf 'int main(void);\n\x82\xa0  x\n' >"$t/expected.txt"
   reference "$t/expected.txt" expected.pdf
-  (cd "$t" && quilnote <(expand -t 4 main.c) main.pdf) >"$t.out" 2>"$t.err"
-  status=$?
-  if [ "$status" -eq 0 ] && cmp -s "$t/main.pdf" "$t/expected.pdf"; then
-    pass "tabs through expand"
-  else
-    fail "tabs through expand" "status $status or an unexpected PDF"
-  fi
-else
-  skip "tabs through expand" "expand is not installed"
-fi
+  try "tabs through expand" "$t" 'quilnote <(expand -t 4 main.c) main.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s main.pdf expected.pdf'
 
-t=$work/stdin
-mkdir "$t"
-if have iconv && have expand; then
   printf '\xe2\x82\xac\tx\n\xe6\x97\xa5\n' >"$t/notes.txt"  # €, tab, x; 日
   printf 'EUR     x\n\x93\xfa\n' >"$t/expected.txt"
   reference "$t/expected.txt" expected.pdf
-  (cd "$t" && iconv -f UTF-8 -t CP932//TRANSLIT notes.txt | expand | quilnote /dev/stdin notes.pdf) >"$t.out" 2>"$t.err"
-  status=$?
-  if [ "$status" -eq 0 ] && cmp -s "$t/notes.pdf" "$t/expected.pdf"; then
-    pass "standard input as /dev/stdin"
-  else
-    fail "standard input as /dev/stdin" "status $status or an unexpected PDF"
-  fi
-else
-  skip "standard input as /dev/stdin" "iconv or expand is not installed"
-fi
+  try "standard input as /dev/stdin" "$t" \
+    'iconv -f UTF-8 -t CP932//TRANSLIT notes.txt | expand | quilnote /dev/stdin notes.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s notes.pdf expected.pdf'
 
-t=$work/messages
-mkdir "$t"
-if have iconv; then
-  (cd "$t" && quilnote 2>&1 | iconv -f CP932 -t UTF-8; exit "${PIPESTATUS[0]}") >"$t.out" 2>"$t.err"
-  status=$?
-  if [ "$status" -eq 0 ] && LC_ALL=C grep -q '^quilnote ver1.2' "$t.out" &&
-     LC_ALL=C grep -q "$(printf '\xe7\x94\xa8\xe7\xb4\x99')" "$t.out"; then  # 用紙
-    pass "reading the messages through iconv"
-  else
-    fail "reading the messages through iconv" "status $status or no UTF-8 usage text"
-  fi
-else
-  skip "reading the messages through iconv" "iconv is not installed"
-fi
+  try "reading the messages through iconv" "$t" \
+    'quilnote 2>&1 | iconv -f CP932 -t UTF-8; exit "${PIPESTATUS[0]}"' \
+    '[ "$status" -eq 0 ] && LC_ALL=C grep -q "^quilnote ver1.2" "$t.out" &&
+     LC_ALL=C grep -q "$(printf "\xe7\x94\xa8\xe7\xb4\x99")" "$t.out"'  # 用紙
+}
 
-# ----------------------------------------------------------- pitfall work-arounds
-t=$work/pitfalls
-mkdir -p "$t/my-docs"
-sjis_text >"$t/my-notes.txt"
-sjis_text >"$t/my-docs/a.txt"
-
-(cd "$t" && quilnote my-notes.txt out.pdf) >"$t.hy.out" 2>"$t.hy.err"
-status=$?
-if [ "$status" -eq 0 ] && [ ! -e "$t/out.pdf" ] && [ -s "$t.hy.err" ]; then
-  pass "a name with '-' is an option"
-else
-  fail "a name with '-' is an option" "status $status, or a PDF was made, or no message"
-fi
-
-(cd "$t" && cd my-docs && quilnote a.txt a.pdf) >"$t.cd.out" 2>"$t.cd.err"
-status=$?
-if [ "$status" -eq 0 ] && cmp -s "$t/my-docs/a.pdf" "$ref"; then pass "hyphen in the folder: cd"
-else fail "hyphen in the folder: cd" "no expected PDF"; fi
-
-(cd "$t" && ln -s my-notes.txt notes.txt && quilnote notes.txt notes.pdf) >"$t.ln.out" 2>"$t.ln.err"
-status=$?
-if [ "$status" -eq 0 ] && cmp -s "$t/notes.pdf" "$ref"; then pass "hyphen in the name: symbolic link"
-else fail "hyphen in the name: symbolic link" "no expected PDF"; fi
-
-rm -f "$t/notes.pdf"
-(cd "$t" && quilnote <(cat my-notes.txt) notes.pdf) >"$t.ps.out" 2>"$t.ps.err"
-status=$?
-if [ "$status" -eq 0 ] && cmp -s "$t/notes.pdf" "$ref"; then pass "hyphen in the name: process substitution"
-else fail "hyphen in the name: process substitution" "no expected PDF"; fi
-
-if (cd "$t" && mv notes.pdf my-notes.pdf) && cmp -s "$t/my-notes.pdf" "$ref"; then
-  pass "PDF to a plain name, then mv"
-else
-  fail "PDF to a plain name, then mv" "mv failed"
-fi
-
-# Convert to a new name, then rename: a failing run leaves the good PDF alone.
-cp "$ref" "$t/notes.pdf"
-(cd "$t" && rm -f new.pdf && quilnote -fh0 notes.txt new.pdf && mv new.pdf notes.pdf) >"$t.mv.out" 2>"$t.mv.err"
-status=$?
-if [ "$status" -ne 0 ] && cmp -s "$t/notes.pdf" "$ref"; then
-  (cd "$t" && rm -f new.pdf && quilnote -fm10 notes.txt new.pdf && mv new.pdf notes.pdf) >"$t.mv.out" 2>"$t.mv.err"
-  status=$?
-  if [ "$status" -eq 0 ] && is_pdf "$t/notes.pdf" && ! cmp -s "$t/notes.pdf" "$ref" && [ ! -e "$t/new.pdf" ]; then
-    pass "convert to a new name, then mv"
-  else
-    fail "convert to a new name, then mv" "the good conversion did not replace the PDF"
-  fi
-else
-  fail "convert to a new name, then mv" "a failing run (status $status) touched the good PDF"
-fi
+# ------------------------------------------------------ pitfall work-arounds
+Pitfalls() {
+  t=$work/pitfalls
+  mkdir -p "$t/my-docs"
+  sjis_text >"$t/my-notes.txt"
+  sjis_text >"$t/my-docs/a.txt"
+  try "a name with '-' is an option" "$t" 'quilnote my-notes.txt out.pdf' \
+    '[ "$status" -eq 0 ] && [ ! -e out.pdf ] && [ -s "$t.err" ]'
+  try "hyphen in the folder: cd" "$t" 'cd my-docs && quilnote a.txt a.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s my-docs/a.pdf "$ref"'
+  try "hyphen in the name: symbolic link" "$t" \
+    'ln -s my-notes.txt notes.txt && quilnote notes.txt notes.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s notes.pdf "$ref"'
+  rm -f "$t/notes.pdf"
+  try "hyphen in the name: process substitution" "$t" 'quilnote <(cat my-notes.txt) notes.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s notes.pdf "$ref"'
+  try "PDF to a plain name, then mv" "$t" 'mv notes.pdf my-notes.pdf' \
+    '[ "$status" -eq 0 ] && cmp -s my-notes.pdf "$ref"'
+  # Convert to a new name, then rename: a failing run leaves the good PDF alone.
+  cp "$ref" "$t/notes.pdf"
+  try "convert to a new name, then mv: a failure keeps the PDF" "$t" \
+    'rm -f new.pdf && quilnote -fh0 notes.txt new.pdf && mv new.pdf notes.pdf' \
+    '[ "$status" -ne 0 ] && cmp -s notes.pdf "$ref"'
+  try "convert to a new name, then mv" "$t" \
+    'rm -f new.pdf && quilnote -fm10 notes.txt new.pdf && mv new.pdf notes.pdf' \
+    '[ "$status" -eq 0 ] && is_pdf notes.pdf && ! cmp -s notes.pdf "$ref" && [ ! -e new.pdf ]'
+}
 
 # ------------------------------------------------------------------- previews
-t=$work/preview
-mkdir "$t"
-cp "$ref" "$t/out.pdf"
 png_ok() { [ "$(head -c 4 "$1" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e47" ]; }
-if have mutool; then
-  (cd "$t" && mutool draw -o page1.png -r 100 out.pdf 1) >"$t.mu.out" 2>"$t.mu.err"
-  if png_ok "$t/page1.png"; then pass "preview with mutool draw"
-  else fail "preview with mutool draw" "no page1.png"; fi
-else
-  skip "preview with mutool draw" "mutool is not installed"
-fi
-if have pdftoppm; then
-  (cd "$t" && pdftoppm -png -r 100 -f 1 -l 1 out.pdf page) >"$t.pp.out" 2>"$t.pp.err"
-  if png_ok "$t/page-1.png"; then pass "preview with pdftoppm"
-  else fail "preview with pdftoppm" "no page-1.png"; fi
-else
-  skip "preview with pdftoppm" "pdftoppm is not installed"
-fi
 
-echo "recipes: $passed passed, $failed failed, $skipped skipped"
+Previews() {
+  requires mutool pdftoppm
+  t=$work/preview
+  mkdir "$t"
+  cp "$ref" "$t/out.pdf"
+  try "preview with mutool draw" "$t" 'mutool draw -o page1.png -r 100 out.pdf 1' 'png_ok page1.png'
+  try "preview with pdftoppm" "$t" 'pdftoppm -png -r 100 -f 1 -l 1 out.pdf page' 'png_ok page-1.png'
+}
+
+case $section in
+  ManyFiles | ParallelHere | AcrossMachines | Encodings | Pitfalls | Previews) "$section" ;;
+  *) echo "no section $section" >&2; exit 2 ;;
+esac
 [ "$failed" -eq 0 ]

@@ -7,6 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <bit>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -404,8 +406,18 @@ TEST(WindowsErrorTest, TrimsWholeShiftJisCharactersOnly) {
   for (const Case& c : cases) EXPECT_EQ(TrimSystemText(c.text), c.trimmed) << c.text;
 }
 
-TEST(WindowsProcessTest, UsesAtLeastOneCpu) {
-  EXPECT_GE(UsableCpuCount(), 1u);
+TEST(WindowsProcessTest, CountsTheCpusOfItsAffinityMask) {
+  const HANDLE process = ::GetCurrentProcess();
+  DWORD_PTR mask = 0;
+  DWORD_PTR system = 0;
+  ASSERT_NE(::GetProcessAffinityMask(process, &mask, &system), 0);
+  const unsigned all = UsableCpuCount();
+  // Narrowed to its lowest CPU, as `start /affinity 1` runs it.
+  ASSERT_NE(::SetProcessAffinityMask(process, mask & (~mask + 1)), 0);
+  const unsigned narrowed = UsableCpuCount();
+  ASSERT_NE(::SetProcessAffinityMask(process, mask), 0);
+  EXPECT_EQ(narrowed, 1u);
+  EXPECT_EQ(all, static_cast<unsigned>(std::popcount(static_cast<uint64_t>(mask))));
 }
 
 TEST(WindowsConsoleTest, NoConsoleMeansStandardErrorNotAFailure) {

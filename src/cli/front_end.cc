@@ -39,6 +39,13 @@ bool HoldsSomethingElse(const TOutputFile& pdf_file) {
   return start && !start->empty() && start->find("%PDF-") == std::string::npos;
 }
 
+// The settings of the conversion the options ask for.
+TPDFSettings SettingsOf(const TCommandOptions& options) {
+  return MakeSettings(options.CompressionLetter, options.FontLetter, options.PageNumberLetter,
+                      options.PaperCode, options.HorizontalMargin, options.VerticalMargin,
+                      options.FontSize);
+}
+
 // The checks after the scan, ending in at most one conversion.
 void CheckAndConvert(const TCommandOptions& options, TLineSink& messages, TLineSink& statistics,
                      TProgressSink* progress) {
@@ -57,9 +64,7 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages, TLineS
       // The last file name is the PDF: with "*.txt", swapped names or an
       // "-o" habit it names a text the user means to keep.
       messages.WriteLine(msg::kPdfFileIsNotPdf);
-    } else if (ConvertTextFile(options.TextFileName, options.PdfFileName, options.CompressionLetter,
-                               options.FontLetter, options.PageNumberLetter, options.PaperCode,
-                               options.HorizontalMargin, options.VerticalMargin, options.FontSize,
+    } else if (ConvertTextFile(options.TextFileName, options.PdfFileName, SettingsOf(options),
                                statistics, &pdf_file, progress) == TConversion::kSameFile) {
       messages.WriteLine(msg::kSameFile);
     }

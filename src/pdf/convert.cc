@@ -10,6 +10,7 @@
 #include "pdf/font_objects.h"
 #include "pdf/object_writer.h"
 #include "pdf/page_list.h"
+#include "pdf/page_plan.h"
 #include "pdf/pages.h"
 #include "pdf/pdf_obj_mem_manager.h"
 #include "pdf/xref.h"
@@ -36,8 +37,7 @@ constexpr TPaper kPapers[] = {
 
 // The catalog and the page tree, whose numbers were reserved first.
 void WriteCatalogAndPageTree(TOutputStream& out, TObjectWriter& objects, uint64_t catalog,
-                             const TPageList& page_list) {
-  const uint64_t page_tree = catalog + 1;
+                             uint64_t page_tree, const TPageList& page_list) {
   objects.OpenReserved(out, catalog);
   WriteStr(out, "<<\n/Type /Catalog\n/Pages " + FormatUInt(page_tree) + " 0 R\n>>\n");
   objects.Close(out);
@@ -97,9 +97,15 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
                             const std::string& paper_code, int32_t horizontal_margin,
                             int32_t vertical_margin, int32_t font_size, TLineSink& statistics,
                             TOutputFile* pdf_file, TProgressSink* progress) {
-  const TPDFSettings settings =
-      MakeSettings(compression_letter, font_letter, page_number_letter, paper_code,
-                   horizontal_margin, vertical_margin, font_size);
+  return ConvertTextFile(text_file_name, pdf_file_name,
+                         MakeSettings(compression_letter, font_letter, page_number_letter,
+                                      paper_code, horizontal_margin, vertical_margin, font_size),
+                         statistics, pdf_file, progress);
+}
+
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            const TPDFSettings& settings, TLineSink& statistics,
+                            TOutputFile* pdf_file, TProgressSink* progress) {
   if (text_file_name.empty()) throw Exception(std::string(msg::kNoInputFileName));
   if (pdf_file_name.empty()) throw Exception(std::string(msg::kNoOutputFileName));
 
@@ -129,18 +135,15 @@ void WriteDocument(TOutputStream& out, const TPDFSettings& settings, const TLine
   TPageList page_list;
   TPDFObjMemManager table(1000, 1000);
   TObjectWriter objects(table);
-  const uint64_t catalog = objects.Reserve(2);  // with the page tree: numbered first, written last
+  // The catalog and the page tree: numbered first, written last.
+  const uint64_t catalog = objects.Reserve(1);
+  const uint64_t page_tree = objects.Reserve(1);
   WriteStr(out, "%PDF-1.3\n");
-  const uint64_t font = WriteFontObjects(out, table, settings.BaseFontName);
-  WritePages(out, table, settings, font, text_lines, page_list, statistics, progress);
-  WriteCatalogAndPageTree(out, objects, catalog, page_list);
-
-  const uint64_t xref_entry = table.Count();
-  table.RecordOffset(xref_entry, out.Position());
-  WriteXref(out, table.Offsets(), table.Count());
-  WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(table.Count() + 1) + "\n/Root " +
-                    FormatUInt(catalog) + " 0 R\n>>\nstartxref\n" +
-                    FormatUInt(table.Offsets()[xref_entry]) + "\n%%EOF");
+  const uint64_t font = WriteFontObjects(out, objects, settings.BaseFontName);
+  WritePages(out, objects, settings, TPagePlan{page_tree, font, objects.Next()}, text_lines,
+             page_list, statistics, progress);
+  WriteCatalogAndPageTree(out, objects, catalog, page_tree, page_list);
+  WriteXrefAndTrailer(out, objects, catalog);
 }
 
 }  // namespace quilnote

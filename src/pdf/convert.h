@@ -27,8 +27,9 @@ enum class TConversion {
   kSameFile,  // the text file and the PDF file turned out to be one file: nothing written
 };
 
-// Converts `text_file_name` into the PDF file `pdf_file_name`, writing the
-// four statistics lines to `statistics` (standard output, for the program).
+// Converts `text_file_name` into the PDF file `pdf_file_name` with
+// `settings`, writing the four statistics lines to `statistics` (standard
+// output, for the program).
 // The PDF file is `pdf_file` when given, opened already; otherwise it is
 // opened here by name. The text is read whole before the PDF file is cut,
 // so an existing PDF keeps every byte when the text cannot be opened or
@@ -36,6 +37,10 @@ enum class TConversion {
 // written are told to `progress`, when given.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
+TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
+                            const TPDFSettings& settings, TLineSink& statistics,
+                            TOutputFile* pdf_file = nullptr, TProgressSink* progress = nullptr);
+// The same with the settings MakeSettings makes of the letters and numbers.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,
                             char compression_letter, char font_letter, char page_number_letter,
                             const std::string& paper_code, int32_t horizontal_margin,

@@ -3,14 +3,12 @@
 #include <string>
 
 #include "base/number_format.h"
-#include "pdf/object_writer.h"
 
 namespace quilnote {
 
-uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
+uint64_t WriteFontObjects(TOutputStream& out, TObjectWriter& objects,
                           std::string_view base_font_name) {
   const std::string name(base_font_name);
-  TObjectWriter objects(table);
 
   // Type 0 font; its descendant is the next object.
   const uint64_t font = objects.Open(out);

@@ -9,17 +9,17 @@
 #include <string_view>
 
 #include "base/output_stream.h"
-#include "pdf/pdf_obj_mem_manager.h"
+#include "pdf/object_writer.h"
 
 namespace quilnote {
 
 // The resource name of the font on every page.
 inline constexpr std::string_view kFontResourceName = "F0";
 
-// Writes the three font objects (the next three object numbers: 3, 4 and 5
-// after the two reserved ones) naming `base_font_name`, and returns the
-// number of the font object the pages refer to.
-uint64_t WriteFontObjects(TOutputStream& out, TPDFObjMemManager& table,
+// Writes the three font objects naming `base_font_name` through `objects`,
+// as the next three objects, and returns the number of the font object the
+// pages refer to.
+uint64_t WriteFontObjects(TOutputStream& out, TObjectWriter& objects,
                           std::string_view base_font_name);
 
 }  // namespace quilnote

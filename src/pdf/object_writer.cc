@@ -16,54 +16,56 @@ void WriteObjectHead(TOutputStream& out, uint64_t number) {
   WriteStr(out, std::string_view(head, static_cast<size_t>(end - head)));
 }
 
-void CountObject(TPDFObjMemManager& table) {
-  table.SetCount(table.Count() + 1);
-  table.Grow();
-}
-
 }  // namespace
 
 uint64_t TObjectWriter::Reserve(uint64_t n) {
-  const uint64_t first = table_->Count() + 1;
-  table_->SetCount(table_->Count() + n);
+  const uint64_t first = Next();
+  table_.SetCount(table_.Count() + n);
   return first;
 }
 
 uint64_t TObjectWriter::Open(TOutputStream& out) {
-  uint64_t number;
-  if (table_ != nullptr) {
-    number = table_->Count() + 1;
-    table_->RecordOffset(number - 1, out.Position());
-  } else {
-    number = first_ + starts_.size();
-    starts_.push_back(out.Position());
-  }
+  const uint64_t number = Next();
+  table_.RecordOffset(number - 1, out.Position());
   open_reserved_ = false;
   WriteObjectHead(out, number);
   return number;
 }
 
 void TObjectWriter::OpenReserved(TOutputStream& out, uint64_t number) {
-  table_->RecordOffset(number - 1, out.Position());
+  table_.RecordOffset(number - 1, out.Position());
   open_reserved_ = true;
   WriteObjectHead(out, number);
 }
 
 void TObjectWriter::Close(TOutputStream& out) {
   WriteStr(out, "endobj\n");
-  if (table_ == nullptr) {
-    ++closed_;
-  } else if (!open_reserved_) {
-    CountObject(*table_);
+  if (!open_reserved_) CountOne();
+}
+
+void TObjectWriter::Adopt(const TRunObjectWriter& run, uint64_t position) {
+  if (run.first_ != Next()) throw std::logic_error("a run adopted out of its place");
+  for (size_t i = 0; i < run.starts_.size(); ++i) {
+    table_.RecordOffset(table_.Count(), position + run.starts_[i]);
+    if (i < run.closed_) CountOne();
   }
 }
 
-void TObjectWriter::Adopt(TPDFObjMemManager& table, uint64_t position) const {
-  if (table.Count() + 1 != first_) throw std::logic_error("a run adopted out of its place");
-  for (size_t i = 0; i < starts_.size(); ++i) {
-    table.RecordOffset(table.Count(), position + starts_[i]);
-    if (i < closed_) CountObject(table);
-  }
+void TObjectWriter::CountOne() {
+  table_.SetCount(table_.Count() + 1);
+  table_.Grow();
+}
+
+uint64_t TRunObjectWriter::Open(TOutputStream& out) {
+  const uint64_t number = first_ + starts_.size();
+  starts_.push_back(out.Position());
+  WriteObjectHead(out, number);
+  return number;
+}
+
+void TRunObjectWriter::Close(TOutputStream& out) {
+  WriteStr(out, "endobj\n");
+  ++closed_;
 }
 
 }  // namespace quilnote

@@ -21,13 +21,12 @@ constexpr double kPageNumberBaseline = 6.96;
 // none. Works on any reader of lines: the page writer's wrapped reader, or
 // a page's own line list.
 template <typename Reader>
-void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t horizontal_margin,
-                    int32_t vertical_margin, Reader& reader, uint64_t count,
-                    int32_t page_number_reserve, int64_t page_number) {
+void WriteOperators(TOutputStream& out, const TPDFSettings& settings, Reader& reader,
+                    uint64_t count, int64_t page_number) {
   if (count == 0) return;
   const std::string font(kFontResourceName);
-  const float y = StartY(settings.PageHeight, vertical_margin, settings.FontSize);
-  if (page_number_reserve == kPageNumberReserve) {
+  const float y = StartY(settings.PageHeight, settings.VerticalMargin, settings.FontSize);
+  if (settings.PageNumbers()) {
     // "- n -" centred by its width in half-width characters (4 points each).
     const std::string number = FormatInt(page_number);
     const int64_t x = settings.PageWidth / 2 - 4 * (static_cast<int64_t>(number.size()) + 6);
@@ -36,8 +35,8 @@ void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t ho
                       " -)  Tj\nET\n");
   }
   WriteStr(out, "BT\n/" + font + " " + FormatInt(settings.FontSize) + " Tf\n0 0 0 rg " +
-                    FormatInt(settings.FontSize) + " TL " + FormatInt(horizontal_margin) + " " +
-                    FormatFixed2(y) + " Td ");
+                    FormatInt(settings.FontSize) + " TL " + FormatInt(settings.HorizontalMargin) +
+                    " " + FormatFixed2(y) + " Td ");
   std::string_view line;
   for (uint64_t i = 0; i < count && reader.Next(&line); ++i) {
     WriteHexOperand(out, i > 0 ? "T* " : "", line, " Tj\n");
@@ -46,12 +45,10 @@ void WriteOperators(TOutputStream& out, const TPDFSettings& settings, int32_t ho
 }
 
 template <typename Reader>
-void WriteCompressed(TOutputStream& out, const TPDFSettings& settings, int32_t horizontal_margin,
-                     int32_t vertical_margin, Reader& reader, uint64_t count,
-                     int32_t page_number_reserve, int64_t page_number, TDeflater& deflater) {
+void WriteCompressed(TOutputStream& out, const TPDFSettings& settings, Reader& reader,
+                     uint64_t count, int64_t page_number, TDeflater& deflater) {
   TMemoryStream content;
-  WriteOperators(content, settings, horizontal_margin, vertical_margin, reader, count,
-                 page_number_reserve, page_number);
+  WriteOperators(content, settings, reader, count, page_number);
   // A page without lines still gets a zlib stream, of no bytes: its stream
   // is marked /FlateDecode, and readers refuse zero bytes there as a
   // damaged stream.
@@ -63,33 +60,25 @@ void WriteCompressed(TOutputStream& out, const TPDFSettings& settings, int32_t h
 
 }  // namespace
 
-void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings,
-                           int32_t horizontal_margin, int32_t vertical_margin, TPageLines lines,
-                           int32_t page_number_reserve, int64_t page_number) {
-  WriteOperators(out, settings, horizontal_margin, vertical_margin, lines.reader, lines.count,
-                 page_number_reserve, page_number);
+void WritePlainPageContent(TOutputStream& out, const TPDFSettings& settings, TPageLines lines,
+                           int64_t page_number) {
+  WriteOperators(out, settings, lines.reader, lines.count, page_number);
 }
 
-void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings,
-                                int32_t horizontal_margin, int32_t vertical_margin,
-                                TPageLines lines, int32_t page_number_reserve, int64_t page_number,
-                                TDeflater& deflater) {
-  WriteCompressed(out, settings, horizontal_margin, vertical_margin, lines.reader, lines.count,
-                  page_number_reserve, page_number, deflater);
+void WriteCompressedPageContent(TOutputStream& out, const TPDFSettings& settings, TPageLines lines,
+                                int64_t page_number, TDeflater& deflater) {
+  WriteCompressed(out, settings, lines.reader, lines.count, page_number, deflater);
 }
 
-void WritePageContent(TOutputStream& out, const TPDFSettings& settings, int32_t horizontal_margin,
-                      int32_t vertical_margin, const TLineList& page_lines,
-                      int32_t page_number_reserve, int64_t page_number) {
+void WritePageContent(TOutputStream& out, const TPDFSettings& settings, const TLineList& page_lines,
+                      int64_t page_number) {
   TLineReader reader = page_lines.Reader();
   if (settings.CompressionLevel == 0) {
-    WriteOperators(out, settings, horizontal_margin, vertical_margin, reader, page_lines.Count(),
-                   page_number_reserve, page_number);
+    WriteOperators(out, settings, reader, page_lines.Count(), page_number);
     return;
   }
   TDeflater deflater(ZlibLevel(settings.CompressionLevel));
-  WriteCompressed(out, settings, horizontal_margin, vertical_margin, reader, page_lines.Count(),
-                  page_number_reserve, page_number, deflater);
+  WriteCompressed(out, settings, reader, page_lines.Count(), page_number, deflater);
 }
 
 }  // namespace quilnote

@@ -18,7 +18,7 @@ TPageStep FindPageStep(const TPDFSettings& settings, uint64_t max_lines) {
 
 TPagination Paginate(const TPageStep& step, uint64_t total_lines) {
   const bool paged = step.first_too_many != 0 && step.first_too_many <= total_lines;
-  TPagination result{paged ? step.lines : total_lines, 1};
+  TPagination result{paged ? step.lines : total_lines, 1, total_lines};
   if (total_lines > 0) {
     if (result.lines_per_page == 0) throw EDivByZero();
     result.pages =

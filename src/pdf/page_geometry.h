@@ -3,6 +3,7 @@
 #ifndef QUILNOTE_PDF_PAGE_GEOMETRY_H_
 #define QUILNOTE_PDF_PAGE_GEOMETRY_H_
 
+#include <algorithm>
 #include <cstdint>
 
 #include "pdf/pdf_settings.h"
@@ -25,15 +26,24 @@ struct TPageStep {
 // lines the text can have.
 TPageStep FindPageStep(const TPDFSettings& settings, uint64_t max_lines);
 
+// How `total_lines` wrapped lines are spread over pages.
 struct TPagination {
   uint64_t lines_per_page;
   uint64_t pages;
+  uint64_t total_lines;
+
+  // The lines on page `page` (0-based): a full page's, the rest on the last.
+  // REQUIRES: page < pages.
+  uint64_t LinesOn(uint64_t page) const {
+    return std::min(lines_per_page, total_lines - page * lines_per_page);
+  }
 };
 
 // The rule that ties the step to the count: with `total_lines` lines, a
 // page holds step.lines of them when that many lines do not all fit on one
-// page (first_too_many is from 1 to total_lines), otherwise all of them.
-// There are ceil(total_lines / lines per page) pages, and one for no lines.
+// page (first_too_many is from 1 to total_lines), otherwise all of them on
+// the one page. There are ceil(total_lines / lines per page) pages, and one
+// for no lines.
 // Raises EDivByZero "Division by zero" when there are lines but not even
 // one fits a page.
 TPagination Paginate(const TPageStep& step, uint64_t total_lines);

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 
-namespace quilnote::page_plan {
+namespace quilnote {
+
+namespace page_plan {
 
 inline constexpr uint64_t kPageObject = 0;
 inline constexpr uint64_t kContentObject = 1;
@@ -19,6 +21,24 @@ constexpr uint64_t PageObjectNumber(uint64_t first_page_object, uint64_t page) {
   return first_page_object + kObjectsPerPage * page;
 }
 
-}  // namespace quilnote::page_plan
+// The numbers of the content stream object and the length object of the
+// page whose page object is `page_object`.
+constexpr uint64_t ContentObjectNumber(uint64_t page_object) {
+  return page_object - kPageObject + kContentObject;
+}
+constexpr uint64_t LengthObjectNumber(uint64_t page_object) {
+  return page_object - kPageObject + kLengthObject;
+}
+
+}  // namespace page_plan
+
+// The object numbers every page is written with or refers to.
+struct TPagePlan {
+  uint64_t page_tree;   // every page's parent
+  uint64_t font;        // the font every page names
+  uint64_t first_page;  // the first page's page object
+};
+
+}  // namespace quilnote
 
 #endif  // QUILNOTE_PDF_PAGE_PLAN_H_

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "pdf/page_content.h"
-#include "pdf/page_objects.h"
 #include "pdf/page_plan.h"
 
 namespace quilnote {
@@ -70,20 +69,16 @@ TPageRun TPageProducer::MakeRun(uint64_t first_page, uint64_t pages, TWrappedRea
     }
   }
   const TPDFSettings& settings = setup_.settings;
-  const uint64_t per_page = setup_.pagination.lines_per_page;
-  TObjectWriter objects(page_plan::PageObjectNumber(setup_.first_object, first_page));
+  TRunObjectWriter objects(page_plan::PageObjectNumber(setup_.plan.first_page, first_page));
   size_t content_start = 0;
   try {
     for (uint64_t page = first_page; page < first_page + pages; ++page) {
-      const uint64_t left = setup_.total_lines - page * per_page;
-      const uint64_t count = left < per_page ? left : per_page;
+      const TPageLines lines{reader, setup_.pagination.LinesOn(page)};
       if (!deflater) deflater = std::make_unique<TDeflater>(ZlibLevel(settings.CompressionLevel));
       content_start = 0;
-      WritePageObjects(run.bytes, objects, settings, setup_.font_object, [&] {
+      WritePageObjects(run.bytes, objects, setup_, [&] {
         content_start = run.bytes.view().size();
-        WriteCompressedPageContent(run.bytes, settings, settings.HorizontalMargin,
-                                   settings.VerticalMargin, TPageLines{reader, count},
-                                   settings.PageNumberReserve, static_cast<int64_t>(page + 1),
+        WriteCompressedPageContent(run.bytes, settings, lines, static_cast<int64_t>(page + 1),
                                    *deflater);
       });
     }

@@ -23,8 +23,7 @@
 #include "base/output_stream.h"
 #include "pdf/deflater.h"
 #include "pdf/object_writer.h"
-#include "pdf/page_geometry.h"
-#include "pdf/pdf_settings.h"
+#include "pdf/page_objects.h"
 #include "text/wrap.h"
 
 namespace quilnote {
@@ -32,21 +31,12 @@ namespace quilnote {
 // A run of pages made: the objects of its pages as they go into the file.
 struct TPageRun {
   TMemoryStream bytes;
-  // The objects in `bytes`, to be adopted into the file's table.
-  TObjectWriter objects{0};
+  // The objects in `bytes`, for the document's object writer to adopt.
+  TRunObjectWriter objects;
   // When a page failed: its error. `bytes` then ends with that page's
   // object and its content object up to "stream\n", as a file written
   // page by page would, and the pages after it are not made.
   std::exception_ptr error;
-};
-
-// What every page of a document shares.
-struct TPageSetup {
-  TPDFSettings settings;
-  TPagination pagination;
-  uint64_t total_lines;
-  uint64_t first_object;  // the number of the first page's page object
-  uint64_t font_object;
 };
 
 // Owns the order of the runs and the bound on work in flight: at most

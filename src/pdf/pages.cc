@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <exception>
-#include <string>
+#include <string_view>
 
 #include "base/messages.h"
 #include "base/number_format.h"
 #include "base/platform.h"
-#include "pdf/font_objects.h"
 #include "pdf/page_content.h"
 #include "pdf/page_geometry.h"
 #include "pdf/page_objects.h"
@@ -36,38 +35,32 @@ uint64_t EstimateLines(std::string_view text) {
 // What every page writer needs to know.
 struct TPageWriter {
   TOutputStream& out;
-  TPDFObjMemManager& table;
-  const TPDFSettings& settings;
-  uint64_t font_object;
+  TObjectWriter& objects;
+  const TPageSetup& setup;
+  const TWrappedLines& lines;
   TPageList& page_list;
   TProgressSink* progress;
-  uint64_t total_pages;
 
   void TellPagesWritten() const {
-    if (progress != nullptr) progress->PagesWritten(page_list.Count(), total_pages);
+    if (progress != nullptr) progress->PagesWritten(page_list.Count(), setup.pagination.pages);
   }
 
-  void WritePlainPages(const TWrappedLines& lines, TPagination pagination) {
+  void WritePlainPages() {
     TWrappedReader reader = lines.ReaderAt(0);
-    TObjectWriter objects(table);
-    uint64_t left = lines.Count();
-    for (uint64_t page = 0; page < pagination.pages; ++page) {
-      const uint64_t count = std::min(left, pagination.lines_per_page);
-      page_list.Append(WritePageObjects(out, objects, settings, font_object, [&] {
-        WritePlainPageContent(out, settings, settings.HorizontalMargin, settings.VerticalMargin,
-                              TPageLines{reader, count}, settings.PageNumberReserve,
-                              static_cast<int64_t>(page + 1));
+    for (uint64_t page = 0; page < setup.pagination.pages; ++page) {
+      const TPageLines page_lines{reader, setup.pagination.LinesOn(page)};
+      page_list.Append(WritePageObjects(out, objects, setup, [&] {
+        WritePlainPageContent(out, setup.settings, page_lines, static_cast<int64_t>(page + 1));
       }));
       TellPagesWritten();
-      left -= count;
     }
   }
 
-  // Takes a run's objects into the table where its buffer lands, then
+  // Takes a run's objects into the document's where its buffer lands, then
   // writes the buffer; a failed page's error is raised after its begun
   // objects, as writing it here would have.
   void WriteRun(TPageRun run, TPageProducer& producer) {
-    run.objects.Adopt(table, out.Position());
+    objects.Adopt(run.objects, out.Position());
     for (uint64_t i = page_plan::kPageObject; i < run.objects.Opened();
          i += page_plan::kObjectsPerPage) {
       page_list.Append(run.objects.FirstNumber() + i);
@@ -78,13 +71,12 @@ struct TPageWriter {
     producer.Recycle(std::move(run));
   }
 
-  void WriteCompressedPages(const TWrappedLines& lines, TPagination pagination,
-                            uint64_t pages_per_run) {
+  void WriteCompressedPages(uint64_t pages_per_run) {
+    const TPagination& pagination = setup.pagination;
     // A document of one run is made on this thread: starting workers would
     // cost more than its pages.
     const bool one_run = pagination.pages <= pages_per_run;
     const unsigned workers = one_run ? 0 : WorkerThreadCount();
-    const TPageSetup setup{settings, pagination, lines.Count(), table.Count() + 1, font_object};
     TPageProducer producer(setup, workers, kRunsInFlightPerWorker * std::max(workers, 1u));
     TWrappedReader reader = lines.ReaderAt(0);
     for (uint64_t first = 0; first < pagination.pages; first += pages_per_run) {
@@ -100,37 +92,36 @@ struct TPageWriter {
 
 }  // namespace
 
-void WritePages(TOutputStream& out, TPDFObjMemManager& table, const TPDFSettings& settings,
-                uint64_t font_object, const TLineList& text_lines, TPageList& page_list,
+void WritePages(TOutputStream& out, TObjectWriter& objects, const TPDFSettings& settings,
+                const TPagePlan& plan, const TLineList& text_lines, TPageList& page_list,
                 TLineSink& statistics, TProgressSink* progress) {
   // Where pages start is known before the lines are counted: the page
   // length does not depend on the count, except that one page takes all
-  // lines when they all fit. So the count can remember where runs of
-  // pages start, for making compressed runs in parallel.
+  // lines when they all fit, and then there is one page and so one run. So
+  // the count can remember where runs of pages start, for making
+  // compressed runs in parallel.
   const uint64_t max_lines = text_lines.Text().size() + 1;
   const TPageStep step = FindPageStep(settings, max_lines);
   const bool compressed = settings.CompressionLevel != 0;
-  const TRunPlan plan = compressed ? PlanRuns(step, max_lines, text_lines.Text().size(),
+  const TRunPlan runs = compressed ? PlanRuns(step, max_lines, text_lines.Text().size(),
                                               EstimateLines(text_lines.Text()))
                                    : TRunPlan{1, 0};
   const TWrappedLines lines =
-      WrapLines(text_lines, {settings.PageWidth, settings.HorizontalMargin, settings.FontSize},
-                plan.checkpoint_stride, statistics);
+      WrapLines(text_lines, settings.Wrap(), runs.checkpoint_stride, statistics);
 
-  const TPagination pagination = Paginate(step, lines.Count());
+  const TPageSetup setup{settings, Paginate(step, lines.Count()), plan};
+  const TPagination& pagination = setup.pagination;
   statistics.WriteLine(TConsoleText(FormatUInt(lines.Count())).Program(msg::kLines));
   statistics.WriteLine(
       TConsoleText(FormatUInt(pagination.lines_per_page)).Program(msg::kLinesPerPage));
   statistics.WriteLine(TConsoleText(FormatUInt(pagination.pages)).Program(msg::kPages));
 
-  TPageWriter writer{out, table, settings, font_object, page_list, progress, pagination.pages};
+  TPageWriter writer{out, objects, setup, lines, page_list, progress};
   writer.TellPagesWritten();
   if (!compressed) {
-    writer.WritePlainPages(lines, pagination);
+    writer.WritePlainPages();
   } else {
-    // One page takes all the lines when they all fit: a single run.
-    const bool single = pagination.lines_per_page != step.lines;
-    writer.WriteCompressedPages(lines, pagination, single ? 1 : plan.pages_per_run);
+    writer.WriteCompressedPages(runs.pages_per_run);
   }
 }
 

@@ -14,6 +14,11 @@ constexpr uint64_t kLargestOffset = 9'999'999'999;
 
 }  // namespace
 
+uint64_t CheckedOffset(uint64_t position) {
+  if (position > kLargestOffset) throw Exception(std::string(msg::kOutputTooLarge));
+  return position;
+}
+
 TPDFObjMemManager::TPDFObjMemManager(uint64_t capacity, uint64_t delta)
     : capacity_(capacity), delta_(delta) {
   if (capacity == 0 || delta == 0) throw EInvalidOperation(std::string(msg::kZeroInitialSize));
@@ -25,8 +30,7 @@ void TPDFObjMemManager::Grow() {
 }
 
 void TPDFObjMemManager::RecordOffset(uint64_t index, uint64_t position) {
-  if (position > kLargestOffset) throw Exception(std::string(msg::kOutputTooLarge));
-  offsets_.Set(index, position);
+  offsets_.Set(index, CheckedOffset(position));
 }
 
 }  // namespace quilnote

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/wrap.h"
+
 namespace quilnote {
 
 // The points kept free at the foot of every page for its number, when page
@@ -20,6 +22,10 @@ struct TPDFSettings {
   uint8_t CompressionLevel = 0;   // 0 none, 1 fastest, 2 default, 3 maximum
   std::string BaseFontName;       // the font face the PDF names
   int32_t PageNumberReserve = 0;  // kPageNumberReserve when page numbers are printed, else 0
+
+  // What wrapping the lines needs of these.
+  TWrapSettings Wrap() const { return {PageWidth, HorizontalMargin, FontSize}; }
+  bool PageNumbers() const { return PageNumberReserve == kPageNumberReserve; }
 };
 
 }  // namespace quilnote

@@ -37,4 +37,12 @@ void WriteXref(TOutputStream& out, const TObjectOffsets& offsets, uint64_t count
   WriteStr(out, batch);
 }
 
+void WriteXrefAndTrailer(TOutputStream& out, const TObjectWriter& objects, uint64_t root) {
+  const uint64_t start = CheckedOffset(out.Position());
+  const uint64_t count = objects.Table().Count();
+  WriteXref(out, objects.Table().Offsets(), count);
+  WriteStr(out, "trailer\n<<\n/Size " + FormatUInt(count + 1) + "\n/Root " + FormatUInt(root) +
+                    " 0 R\n>>\nstartxref\n" + FormatUInt(start) + "\n%%EOF");
+}
+
 }  // namespace quilnote
