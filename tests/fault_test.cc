@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,13 @@ class FaultTest : public ::testing::Test {
   }
   RunResult Run(const std::string& shell_tail) {
     return RunShell("cd " + ShellQuote(dir_.path()) + " && " + shell_tail);
+  }
+  // out.pdf holds a whole document, as a strict checker sees it.
+  void ExpectWholePdf(const std::string& what) {
+    EXPECT_EQ(test::CheckXref(test::ReadFile(dir_.File("out.pdf"))), "") << what;
+    if (test::HaveTool("qpdf")) {
+      EXPECT_EQ(RunShell("qpdf --check " + ShellQuote(dir_.File("out.pdf"))).status, 0) << what;
+    }
   }
   test::TempDir dir_;
 };
@@ -71,6 +79,7 @@ TEST_F(FaultTest, StandardOutputClosedOrFull) {
     RunResult run = Run("exec " + test::Exe() + " in.txt out.pdf " + c.redirect);
     EXPECT_EQ(run.status, 1) << c.redirect;
     EXPECT_TRUE(IsReport(run.err, "EInOutError", c.message)) << c.redirect;
+    ExpectWholePdf(c.redirect);
   }
 }
 
@@ -104,6 +113,7 @@ TEST_F(FaultTest, StandardOutputAPipeWithNoReader) {
   ASSERT_TRUE(WIFEXITED(status)) << "died of signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_TRUE(IsReport(test::ReadFile(err_path), "EInOutError", "I/O error 32."));
+  ExpectWholePdf("a pipe with no reader");
 }
 
 TEST_F(FaultTest, TextFileThatCannotBeOpened) {
@@ -302,6 +312,94 @@ TEST(HostileInputTest, ConvertsOrReportsWithinMemory) {
     }
 #endif
   }
+}
+
+// What a run may destroy: only the file it is given as the PDF file, and
+// that one only once the text has been read.
+const std::string kEarlierPdf = "%PDF-1.3\n% an earlier result\n";
+const std::string kText = "ABC\r\n\x82\xA0\x82\xA2\r\n";
+
+// The program runs as an ordinary user where the test runs as root, whose
+// permissions would let it read and write anything.
+RunResult RunAsUser(const std::string& dir, const std::string& command) {
+  const std::string as_user =
+      ::geteuid() == 0 ? "exec setpriv --reuid=65534 --regid=65534 --clear-groups " : "exec ";
+  return test::RunShell("cd " + ShellQuote(dir) + " && " + as_user + "sh -c " +
+                        ShellQuote(command));
+}
+
+TEST(OutputFileTest, EachFileTheRunMustNotDestroySurvives) {
+  // A copy of the program that an ordinary user may run, wherever the build is.
+  test::TempDir bin;
+  ASSERT_EQ(::chmod(bin.path().c_str(), 0755), 0);
+  ASSERT_EQ(test::RunShell("cp " + test::Exe() + " " + ShellQuote(bin.File("quilnote"))).status, 0);
+  const std::string exe = ShellQuote(bin.File("quilnote"));
+  const std::string refusal = test::Sjis("Pdfファイルが既にあり、PDFではありません") + "\r\n";
+  struct Case {
+    const char* what;
+    std::string setup;    // shell commands in the folder, before the run
+    std::string command;  // the run
+    int status;
+    std::string err_type;  // a failure report of this type, or
+    std::string err;       // exactly this on standard error
+    std::string kept;      // a file whose bytes must not change
+    std::string written;   // a file that must hold a PDF afterwards
+  } cases[] = {
+      {"a text that cannot be opened beside an earlier PDF", "chmod 000 in.txt",
+       exe + " in.txt out.pdf", 1, "EFOpenError", "", "out.pdf", ""},
+      {"a text that fails while read beside an earlier PDF", "", exe + " /proc/self/mem out.pdf", 1,
+       "EReadError", "", "out.pdf", ""},
+      {"a read-only file that is not a PDF", "cp in.txt ro.pdf && chmod 444 ro.pdf",
+       exe + " in.txt ro.pdf", 0, "", refusal, "ro.pdf", ""},
+      {"a read-only PDF", "chmod 444 out.pdf", exe + " in.txt out.pdf", 1, "EFCreateError", "",
+       "out.pdf", ""},
+      {"a write-only file that cannot be looked at", "cp in.txt wo.pdf && chmod 222 wo.pdf",
+       exe + " in.txt wo.pdf", 0, "", refusal, "wo.pdf", ""},
+      {"an empty write-only file is written", ": >wo.pdf && chmod 222 wo.pdf",
+       exe + " in.txt wo.pdf", 0, "", "", "in.txt", "wo.pdf"},
+      {"a FIFO is written", "mkfifo -m 666 fifo.pdf",
+       // The reader is ended when the program fails, so that it never waits for ever.
+       "cat fifo.pdf > got.pdf & reader=$!; " + exe +
+           " in.txt fifo.pdf; status=$?; [ $status = 0 ] || kill $reader; wait; exit $status",
+       0, "", "", "in.txt", "got.pdf"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    test::WriteFile(dir.File("in.txt"), kText);
+    test::WriteFile(dir.File("out.pdf"), kEarlierPdf);
+    ASSERT_EQ(test::RunShell("cd " + ShellQuote(dir.path()) + " && chmod 666 in.txt out.pdf && " +
+                             (c.setup.empty() ? ":" : c.setup))
+                  .status,
+              0)
+        << c.what;
+    const std::string kept_before = test::ReadFile(dir.File(c.kept));
+    RunResult run = RunAsUser(dir.path(), c.command);
+    EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
+    if (!c.err_type.empty()) {
+      EXPECT_EQ(run.err.find("Exception " + c.err_type + " "), 0u) << c.what << ": " << run.err;
+    } else {
+      EXPECT_EQ(run.err, c.err) << c.what;
+    }
+    test::RunShell("chmod -R a+rw " + ShellQuote(dir.path()));
+    if (!c.written.empty()) {
+      EXPECT_EQ(test::ReadFile(dir.File(c.written)).substr(0, 9), "%PDF-1.3\n") << c.what;
+    }
+    EXPECT_EQ(test::ReadFile(dir.File(c.kept)), kept_before) << c.what;
+  }
+}
+
+TEST(OutputFileTest, AFileHeldByAnotherRunIsReportedAsInUse) {
+  test::TempDir dir;
+  test::WriteFile(dir.File("in.txt"), kText);
+  test::WriteFile(dir.File("out.pdf"), kEarlierPdf);
+  RunResult run = test::RunShell("cd " + ShellQuote(dir.path()) + " && exec flock -n out.pdf " +
+                                 test::Exe() + " in.txt out.pdf");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(IsReport(run.err, "EFCreateError",
+                       "Cannot create file \"" + dir.File("out.pdf") +
+                           "\". The file is in use by another process."));
+  EXPECT_EQ(test::ReadFile(dir.File("out.pdf")), kEarlierPdf);
 }
 
 }  // namespace

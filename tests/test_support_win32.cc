@@ -2,8 +2,7 @@
 // own code page 932 tables.
 #include "test_support.h"
 
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "platform/win32_api.h"
 
 #include <stdexcept>
 

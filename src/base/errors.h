@@ -56,7 +56,6 @@ inline TConsoleText FileErrorText(std::string_view what, const std::string& full
 
 QUILNOTE_ERROR_TYPE(EFCreateError);                              // output file cannot be created
 QUILNOTE_ERROR_TYPE(EFOpenError);                                // text file cannot be opened
-QUILNOTE_FIXED_ERROR_TYPE(EReadError, "Stream read error");      // text file read fails
 QUILNOTE_FIXED_ERROR_TYPE(EOutOfMemory, "Out of memory");        // memory exhausted
 QUILNOTE_ERROR_TYPE(EInvalidOperation);                          // object table created with size 0
 QUILNOTE_FIXED_ERROR_TYPE(EDivByZero, "Division by zero");       // integer division by zero
@@ -66,6 +65,18 @@ QUILNOTE_FIXED_ERROR_TYPE(EWriteError, "Stream write error");  // the PDF file d
 QUILNOTE_FIXED_ERROR_TYPE(EStreamError,
                           "Out of memory while expanding memory stream");  // a buffer cannot grow
 QUILNOTE_FIXED_ERROR_TYPE(ECompressionError, "Error");                     // zlib reported an error
+
+// A file read failed. The message is always the same; the system's error
+// code is kept for whoever reports the failure under another name.
+class EReadError : public Exception {
+ public:
+  explicit EReadError(int code) : Exception(TConsoleText("Stream read error")), code_(code) {}
+  const char* TypeName() const override { return "EReadError"; }
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
 
 #undef QUILNOTE_ERROR_TYPE
 #undef QUILNOTE_FIXED_ERROR_TYPE

@@ -19,13 +19,14 @@ TConsoleText CreateErrorText(const std::string& name, TOsError error) {
   return CreateErrorText(name, SystemErrorText(error));
 }
 
-// The start of `file`, read at its offset 0; nothing when reading fails.
-std::optional<std::string> ReadStart(TFile& file) {
+// The start of `file`, read at its offset 0. A read that fails is no empty
+// file, which would be cut: it fails the run, with the read's own error.
+std::string ReadStart(const std::string& name, TFile& file, TOutputFileAccess& access) {
   std::string start(TOutputFile::kStartWindow, '\0');
   try {
-    start.resize(file.ReadAt(0, start.data(), start.size()));
-  } catch (const EReadError&) {
-    return std::nullopt;
+    start.resize(access.ReadAt(file, 0, start.data(), start.size()));
+  } catch (const EReadError& error) {
+    throw EFCreateError(CreateErrorText(name, error.Code()));
   }
   return start;
 }
@@ -33,52 +34,51 @@ std::optional<std::string> ReadStart(TFile& file) {
 }  // namespace
 
 TOutputFile TOutputFile::Open(const std::string& name) {
+  TOutputFileAccess access;
+  return Open(name, access);
+}
+
+TOutputFile TOutputFile::Open(const std::string& name, TOutputFileAccess& access) {
   TOutputFile opened;
   TOsError error = 0;
-  bool readable = true;
-  if (EntryKindOf(name) != TEntryKind::kOther) {
-    opened.file_ = TFile::Open(name, TFile::TOpenMode::kReadWriteCreate, &error);
-    // Swapped for a FIFO or a device since the look at the name.
-    if (opened.file_.IsOpen() && !opened.file_.IsRegular()) opened.file_ = TFile();
-  }
-  if (!opened.file_.IsOpen() && error == 0) {
-    // Pipes, devices and sockets are written as they are: never read, cut
-    // or compared, and their open may wait for a reader.
-    opened.file_ = TFile::Open(name, TFile::TOpenMode::kWriteTruncateCreate, &error);
-    if (!opened.file_.IsOpen()) throw EFCreateError(CreateErrorText(name, error));
-    if (g_after_output_file_opened != nullptr) g_after_output_file_opened();
-    return opened;
-  }
+  opened.file_ = TFile::Open(name, TFile::TOpenMode::kWriteCreate, &error);
   if (!opened.file_.IsOpen()) {
     if (!IsPermissionError(error)) throw EFCreateError(CreateErrorText(name, error));
-    // Not both read and written: look with one open, write with another,
-    // and make sure both reached the same file.
-    readable = false;
+    // Not writable. A look through a read-only open, which can never
+    // write, tells a file that is not a PDF (refused before this error is
+    // raised) from one that is.
     TOsError ignored = 0;
-    std::optional<TFile::TIdentity> looked_at;
-    if (TFile look = TFile::Open(name, TFile::TOpenMode::kReadOnly, &ignored); look.IsOpen()) {
-      if (look.IsRegular()) opened.start_ = ReadStart(look);
-      looked_at = look.Identity();
-    }
-    opened.file_ = TFile::Open(name, TFile::TOpenMode::kWriteOnly, &ignored);
-    if (opened.file_.IsOpen() && looked_at && opened.file_.Identity() != looked_at) {
-      opened.file_ = TFile();
-    }
-    if (!opened.file_.IsOpen()) {
-      // Looked into, not writable: a file that is not a PDF is refused
-      // before this error is raised.
-      if (!opened.start_) throw EFCreateError(CreateErrorText(name, error));
-      opened.pending_error_ = CreateErrorText(name, error);
-      return opened;
-    }
+    TFile look = TFile::Open(name, TFile::TOpenMode::kReadOnly, &ignored);
+    if (!look.IsOpen() || !look.IsRegular()) throw EFCreateError(CreateErrorText(name, error));
+    opened.start_ = ReadStart(name, look, access);
+    opened.pending_error_ = CreateErrorText(name, error);
+    return opened;
   }
-  if (g_after_output_file_opened != nullptr) g_after_output_file_opened();
+  access.Opened();
+  // Pipes, devices, terminals and sockets are written as they are: never
+  // read, cut or compared.
   opened.regular_ = opened.file_.IsRegular();
-  if (opened.regular_ && opened.file_.TryLockAlone() == TFile::TLockResult::kHeldElsewhere) {
+  if (!opened.regular_) return opened;
+  if (opened.file_.TryLockAlone() == TFile::TLockResult::kHeldElsewhere) {
     throw EFCreateError(CreateErrorText(name, kInUse));
   }
-  if (opened.regular_ && readable) opened.start_ = ReadStart(opened.file_);
+  // Looked at only through a second open of this very file, never by name.
+  TOsError ignored = 0;
+  TFile look = opened.file_.OpenAgainForReading(&ignored);
+  const std::optional<TFile::TIdentity> identity = opened.file_.Identity();
+  if (look.IsOpen() && identity && look.Identity() == identity) {
+    opened.start_ = ReadStart(name, look, access);
+  } else {
+    // A file that may be written but not read: what it holds cannot be
+    // shown to be a PDF.
+    opened.unseen_content_ = opened.file_.RegularFileSize() != uint64_t{0};
+  }
   return opened;
+}
+
+bool TOutputFile::HoldsSomethingElse() const {
+  if (!start_) return unseen_content_;
+  return !start_->empty() && start_->find("%PDF-") == std::string::npos;
 }
 
 bool TOutputFile::IsSameFileAs(const TFile& other) const {

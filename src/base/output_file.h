@@ -5,6 +5,7 @@
 #define QUILNOTE_BASE_OUTPUT_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,21 @@
 #include "base/platform.h"
 
 namespace quilnote {
+
+// The calls by which TOutputFile::Open reaches into the file it opened. The
+// program uses these; a test overrides one of them to change what the name
+// reaches between two steps, or to make a read fail.
+class TOutputFileAccess {
+ public:
+  virtual ~TOutputFileAccess() = default;
+  // Called once the name has been opened for writing, before anything is
+  // looked at.
+  virtual void Opened() {}
+  // Reads the start of `file` as TFile::ReadAt does.
+  virtual size_t ReadAt(TFile& file, uint64_t offset, char* buffer, size_t n) {
+    return file.ReadAt(offset, buffer, n);
+  }
+};
 
 class TOutputFile {
  public:
@@ -22,17 +38,21 @@ class TOutputFile {
   TOutputFile(TOutputFile&&) noexcept = default;
   TOutputFile& operator=(TOutputFile&&) noexcept = default;
 
-  // Opens `name` without cutting it and holds it alone (another run that
-  // holds it makes this raise). A name that reaches something other than
-  // a regular file (a FIFO, a device) is opened for writing as it is. A
-  // file that may be read but not written is opened to be looked into; one
-  // that may be written but not read is written without looking.
-  // Raises EFCreateError "Cannot create file "<full path>". <reason>".
+  // Opens `name` for writing, once and without cutting it, and holds it
+  // alone (another run that holds it makes this raise). Whatever that open
+  // reached is what is looked at, locked, cut and written: a FIFO, a
+  // terminal or a device is written as it is; a regular file is opened
+  // again through the open file, read only, to look at its start. A file
+  // that may be read but not written is looked at by a read-only open,
+  // which can never write. Raises EFCreateError "Cannot create file
+  // "<full path>". <reason>", also when the start cannot be read.
+  static TOutputFile Open(const std::string& name, TOutputFileAccess& access);
   static TOutputFile Open(const std::string& name);
 
-  // Up to the first kStartWindow bytes the file held when it was opened;
-  // nothing when it could not be read (or is no regular file).
-  const std::optional<std::string>& Start() const { return start_; }
+  // True when the file is a regular one that holds something other than a
+  // PDF: not empty, and "%PDF-" not wholly within its start, or not empty
+  // and its start could not be looked at (it cannot be shown to be a PDF).
+  bool HoldsSomethingElse() const;
 
   // True when `other` is this very file.
   bool IsSameFileAs(const TFile& other) const;
@@ -49,14 +69,10 @@ class TOutputFile {
  private:
   TFile file_;  // closed only when pending_error_ is set
   bool regular_ = false;
-  std::optional<std::string> start_;
+  std::optional<std::string> start_;  // nothing when it was not looked at
+  bool unseen_content_ = false;       // not looked at, and not empty
   std::optional<TConsoleText> pending_error_;
 };
-
-// Called right after the PDF file is opened, before anything is read from
-// it; null in the program. Tests use it to change what the name reaches at
-// that moment.
-inline void (*g_after_output_file_opened)() = nullptr;
 
 }  // namespace quilnote
 

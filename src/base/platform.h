@@ -1,8 +1,8 @@
 // What the program needs of the operating system, and nothing else. Twins
-// implement it, chosen by the build: platform_posix.cc with
-// platform_posix_native.cc on Linux and other POSIX systems, or with
-// platform_posix_web.cc in the browser, and platform_win32.cc on Windows.
-// No other file of the program talks to the system.
+// in src/platform implement it, chosen by the build: posix.cc with
+// posix_terminal.cc on Linux and other POSIX systems, or with web.cc in the
+// browser, and win32.cc with win32_text.cc on Windows. No other file of the
+// program talks to the system.
 //
 // File names are byte strings in the form ProgramArguments gives them: on
 // POSIX the bytes given, on Windows WTF-8 (UTF-8 that also carries lone
@@ -53,18 +53,27 @@ class TFile {
   // Raises EFOpenError "Cannot open file "<full path>". <reason>".
   static TFile OpenForReading(const std::string& name);
 
-  // How Open treats an existing file and a missing one.
+  // How Open treats an existing file and a missing one. Nothing is ever
+  // truncated by opening it.
   enum class TOpenMode {
-    kReadWriteCreate,      // read and write; made when missing, never truncated
-    kReadOnly,             // an existing file, read only
-    kWriteOnly,            // an existing file, written, not truncated
-    kWriteTruncateCreate,  // written; made when missing, truncated when not
+    kWriteCreate,  // written (on Windows also read); made when missing
+    kReadOnly,     // an existing file, read only
   };
 
   // Opens `name` for the PDF file: held without sharing where the platform
-  // has share modes. Never raises: a closed TFile and the system's error
-  // code in `*error` when the file cannot be opened.
+  // has share modes. A FIFO opened for writing waits for its reader; a
+  // terminal never becomes the controlling one. Never raises: a closed
+  // TFile and the system's error code in `*error` when the file cannot be
+  // opened.
   static TFile Open(const std::string& name, TOpenMode mode, TOsError* error);
+
+  // The very file this one is, opened once more for reading, never by its
+  // name: on Linux through /proc/self/fd, on Windows as another handle of
+  // this one (which Open made readable). Where the system has no such way
+  // (the browser), what it opens may be another file: compare identities.
+  // A closed TFile and the system's error in `*error` when the system
+  // refuses (a file that may be written but not read, no /proc).
+  TFile OpenAgainForReading(TOsError* error) const;
 
   bool IsOpen() const { return handle_ != kNoHandle; }
 
@@ -89,7 +98,7 @@ class TFile {
 
   // Reads up to `n` bytes at `offset` into `buffer`; returns how many, fewer
   // only at the end of the file. The position for Read and WriteAll may
-  // move. Raises EReadError "Stream read error".
+  // move. Raises EReadError "Stream read error" with the system's code.
   size_t ReadAt(uint64_t offset, char* buffer, size_t n);
 
   // Cuts the file to nothing and goes back to its start. Raises
@@ -102,7 +111,7 @@ class TFile {
   std::optional<uint64_t> RegularFileSize() const;
 
   // Reads up to `n` bytes into `buffer`; returns how many, 0 at the end.
-  // Raises EReadError "Stream read error".
+  // Raises EReadError "Stream read error" with the system's code.
   size_t Read(char* buffer, size_t n);
 
   // Writes all `n` bytes, retrying short writes, or raises EWriteError
@@ -201,10 +210,6 @@ bool TextFileExists(const std::string& name);
 // that the system can fill quickly (on Linux, memory that may be backed by
 // large pages, so reading does not fault it in page by page).
 void ReserveFileBlock(TByteBlock& block, size_t size);
-
-// What a name reaches, symbolic links followed.
-enum class TEntryKind { kMissing, kRegular, kOther };
-TEntryKind EntryKindOf(const std::string& name);
 
 // True for the error codes of a file that exists but may not be opened in
 // the way asked for (permissions, a read-only medium).

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -31,14 +30,6 @@ void WriteUsage(TLineSink& console) {
   }
 }
 
-// True when the PDF file holds something other than a PDF: a regular
-// file, not empty, without "%PDF-" wholly within the start of it. A file
-// that could not be looked into is not taken for one.
-bool HoldsSomethingElse(const TOutputFile& pdf_file) {
-  const std::optional<std::string>& start = pdf_file.Start();
-  return start && !start->empty() && start->find("%PDF-") == std::string::npos;
-}
-
 // The settings of the conversion the options ask for.
 TPDFSettings SettingsOf(const TCommandOptions& options) {
   return MakeSettings(options.CompressionLetter, options.FontLetter, options.PageNumberLetter,
@@ -60,7 +51,7 @@ void CheckAndConvert(const TCommandOptions& options, TLineSink& messages, TLineS
     messages.WriteLine(msg::kSameFile);
   } else {
     TOutputFile pdf_file = TOutputFile::Open(options.PdfFileName);
-    if (HoldsSomethingElse(pdf_file)) {
+    if (pdf_file.HoldsSomethingElse()) {
       // The last file name is the PDF: with "*.txt", swapped names or an
       // "-o" habit it names a text the user means to keep.
       messages.WriteLine(msg::kPdfFileIsNotPdf);

@@ -1,5 +1,6 @@
 #include "pdf/convert.h"
 
+#include <exception>
 #include <string_view>
 
 #include "base/errors.h"
@@ -58,6 +59,33 @@ void WriteCatalogAndPageTree(TOutputStream& out, TObjectWriter& objects, uint64_
   WriteStr(out, " ]\n/Count " + FormatUInt(page_list.Count()) + "\n>>\n");
   objects.Close(out);
 }
+
+// The statistics lines on their way to standard output. A line that the
+// stream does not take (its reader went away) is remembered and no further
+// line is tried, so that the conversion still goes on to a whole PDF file;
+// the failure is raised once the file is closed.
+class TStatisticsLines : public TLineSink {
+ public:
+  explicit TStatisticsLines(TLineSink& sink) : sink_(sink) {}
+
+  void WriteLine(const TConsoleText& line) override {
+    if (failure_) return;
+    try {
+      sink_.WriteLine(line);
+    } catch (const EInOutError&) {
+      failure_ = std::current_exception();
+    }
+  }
+
+  // Raises the failure remembered, if any.
+  void RaiseFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  TLineSink& sink_;
+  std::exception_ptr failure_;
+};
 
 }  // namespace
 
@@ -123,10 +151,18 @@ TConversion ConvertTextFile(const std::string& text_file_name, const std::string
     if (pdf_file->IsSameFileAs(text_file)) return TConversion::kSameFile;
   }
   // The file is closed last: a failure anywhere leaves it holding what was
-  // written up to it.
-  TFileStream out(pdf_file->TakeForWriting());
-  WriteDocument(out, settings, text_lines, statistics, progress);
-  out.Close();
+  // written up to it. A statistics line that failed is the failure
+  // reported, also when another one came after it.
+  TStatisticsLines statistics_lines(statistics);
+  try {
+    TFileStream out(pdf_file->TakeForWriting());
+    WriteDocument(out, settings, text_lines, statistics_lines, progress);
+    out.Close();
+  } catch (...) {
+    statistics_lines.RaiseFailure();
+    throw;
+  }
+  statistics_lines.RaiseFailure();
   return TConversion::kWritten;
 }
 

@@ -33,8 +33,10 @@ enum class TConversion {
 // The PDF file is `pdf_file` when given, opened already; otherwise it is
 // opened here by name. The text is read whole before the PDF file is cut,
 // so an existing PDF keeps every byte when the text cannot be opened or
-// read; once writing has begun, a failure leaves what was written. Pages
-// written are told to `progress`, when given.
+// read; once writing has begun, a failure leaves what was written. A
+// statistics line that `statistics` does not take (EInOutError) ends no
+// conversion: the document is written whole and closed, and then that
+// error is raised. Pages written are told to `progress`, when given.
 // Raises Exception for an empty name, EFCreateError / EFOpenError when a
 // file cannot be created / opened, and whatever reading and writing raise.
 TConversion ConvertTextFile(const std::string& text_file_name, const std::string& pdf_file_name,

@@ -1,4 +1,4 @@
-// What differs in the browser, where platform_posix.cc runs on emscripten's
+// What differs in the browser, where posix.cc runs on emscripten's
 // POSIX layer over an in-memory file system: the page collects standard
 // output and standard error as bytes (never a terminal), and the module has
 // one CPU and no threads.

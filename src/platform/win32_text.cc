@@ -1,16 +1,9 @@
-#include "base/win32_text.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32_text.h"
 
 #include <climits>
 
 #include "base/wtf8.h"
+#include "platform/win32_api.h"
 
 namespace quilnote::win32 {
 

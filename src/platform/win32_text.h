@@ -3,8 +3,8 @@
 // which go out in the ANSI code page; options, which are read in code page
 // 932; and the failure report, shown in the OEM code page. Part of the
 // Windows twin of platform.h, and used by nothing else.
-#ifndef QUILNOTE_BASE_WIN32_TEXT_H_
-#define QUILNOTE_BASE_WIN32_TEXT_H_
+#ifndef QUILNOTE_PLATFORM_WIN32_TEXT_H_
+#define QUILNOTE_PLATFORM_WIN32_TEXT_H_
 
 #include <string>
 #include <string_view>
@@ -41,4 +41,4 @@ std::string AnsiToOem(std::string_view text);
 
 }  // namespace quilnote::win32
 
-#endif  // QUILNOTE_BASE_WIN32_TEXT_H_
+#endif  // QUILNOTE_PLATFORM_WIN32_TEXT_H_

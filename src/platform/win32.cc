@@ -9,22 +9,15 @@
 // byte goes through ReadFile and WriteFile.
 #include "base/platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <bit>
 
 #include "base/command_line_split.h"
 #include "base/errors.h"
 #include "base/number_format.h"
 #include "base/shift_jis.h"
-#include "base/win32_text.h"
 #include "base/wtf8.h"
+#include "platform/win32_api.h"
+#include "platform/win32_text.h"
 
 namespace quilnote {
 
@@ -46,6 +39,20 @@ constexpr size_t kMaxTransfer = size_t{1} << 30;
 
 DWORD TransferSize(size_t n) {
   return static_cast<DWORD>(n < kMaxTransfer ? n : kMaxTransfer);
+}
+
+// Writes all `n` bytes to `handle`, in pieces WriteFile can count: 0 when
+// every byte was taken, or the error that stopped it (ERROR_WRITE_FAULT for
+// a write that took nothing).
+TOsError WriteAllTo(HANDLE handle, const char* data, size_t n) {
+  while (n > 0) {
+    DWORD written = 0;
+    if (::WriteFile(handle, data, TransferSize(n), &written, nullptr) == 0) return LastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    data += written;
+    n -= written;
+  }
+  return 0;
 }
 
 // Shift-JIS characters cut from the end of the system's texts.
@@ -96,30 +103,29 @@ TFile TFile::OpenForReading(const std::string& name) {
 TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
   // Held without sharing while it is open: no other process reads a PDF
   // file that is only half there, and a second run cannot write it too.
-  DWORD access = GENERIC_READ | GENERIC_WRITE;
-  DWORD disposition = OPEN_ALWAYS;
-  switch (mode) {
-    case TOpenMode::kReadWriteCreate: break;
-    case TOpenMode::kReadOnly:
-      access = GENERIC_READ;
-      disposition = OPEN_EXISTING;
-      break;
-    case TOpenMode::kWriteOnly:
-      access = GENERIC_WRITE;
-      disposition = OPEN_EXISTING;
-      break;
-    case TOpenMode::kWriteTruncateCreate:
-      access = GENERIC_WRITE;
-      disposition = CREATE_ALWAYS;
-      break;
-  }
-  HANDLE handle = ::CreateFileW(win32::SystemName(name).c_str(), access, 0, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The file to write is opened for reading as well, so that its start
+  // can be looked at through this one open (a share mode of 0 would refuse
+  // any second one).
+  const bool write = mode == TOpenMode::kWriteCreate;
+  HANDLE handle = ::CreateFileW(
+      win32::SystemName(name).c_str(), write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, 0,
+      nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     *error = LastError();
     return TFile();
   }
   return TFile(FromHandle(handle));
+}
+
+TFile TFile::OpenAgainForReading(TOsError* error) const {
+  HANDLE process = ::GetCurrentProcess();
+  HANDLE again = INVALID_HANDLE_VALUE;
+  if (::DuplicateHandle(process, Handle(handle_), process, &again, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS) == 0) {
+    *error = LastError();
+    return TFile();
+  }
+  return TFile(FromHandle(again));
 }
 
 bool TFile::IsRegular() const {
@@ -142,7 +148,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
   LARGE_INTEGER position;
   position.QuadPart = static_cast<LONGLONG>(offset);
   if (::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) == 0) {
-    throw EReadError();
+    throw EReadError(LastError());
   }
   size_t got = 0;
   while (got < n) {
@@ -176,22 +182,15 @@ size_t TFile::Read(char* buffer, size_t n) {
   DWORD got = 0;
   if (::ReadFile(Handle(handle_), buffer, TransferSize(n), &got, nullptr) == 0) {
     // A pipe whose writer has closed its end: that is the end of the data.
-    if (::GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    throw EReadError();
+    const TOsError error = LastError();
+    if (error == ERROR_BROKEN_PIPE) return 0;
+    throw EReadError(error);
   }
   return got;
 }
 
 void TFile::WriteAll(const char* data, size_t n) {
-  while (n > 0) {
-    DWORD written = 0;
-    if (::WriteFile(Handle(handle_), data, TransferSize(n), &written, nullptr) == 0 ||
-        written == 0) {
-      throw EWriteError();
-    }
-    data += written;
-    n -= written;
-  }
+  if (WriteAllTo(Handle(handle_), data, n) != 0) throw EWriteError();
 }
 
 void TFile::Close() {
@@ -245,27 +244,15 @@ void TStdStream::Write(std::string_view bytes) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
     throw EInOutError(InOutErrorMessage(ERROR_INVALID_HANDLE));
   }
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0) {
-      throw EInOutError(InOutErrorMessage(LastError()));
-    }
-    if (written == 0) throw EInOutError(InOutErrorMessage(ERROR_WRITE_FAULT));
-    bytes.remove_prefix(written);
+  if (const TOsError error = WriteAllTo(handle, bytes.data(), bytes.size()); error != 0) {
+    throw EInOutError(InOutErrorMessage(error));
   }
 }
 
 void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
   HANDLE handle = Handle(handle_);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    if (::WriteFile(handle, bytes.data(), TransferSize(bytes.size()), &written, nullptr) == 0 ||
-        written == 0) {
-      return;  // nowhere left to report to
-    }
-    bytes.remove_prefix(written);
-  }
+  (void)WriteAllTo(handle, bytes.data(), bytes.size());  // nowhere left to report to
 }
 
 std::unique_ptr<TTerminalEncoding> TerminalEncoding(TStdStreamId) {
@@ -315,21 +302,6 @@ bool TextFileExists(const std::string& name) {
   BY_HANDLE_FILE_INFORMATION info;
   DWORD type;
   return QueryFile(name, &info, &type) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-TEntryKind EntryKindOf(const std::string& name) {
-  BY_HANDLE_FILE_INFORMATION info;
-  DWORD type;
-  if (!QueryFile(name, &info, &type)) {
-    // Devices such as NUL open, but say nothing of themselves.
-    return ::GetFileAttributesW(win32::SystemName(name).c_str()) == INVALID_FILE_ATTRIBUTES
-               ? TEntryKind::kMissing
-               : TEntryKind::kOther;
-  }
-  const bool regular =
-      type == FILE_TYPE_DISK &&
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
-  return regular ? TEntryKind::kRegular : TEntryKind::kOther;
 }
 
 bool IsPermissionError(TOsError error) {

@@ -1,6 +1,6 @@
 // The operating system on Linux and other POSIX systems, and in the browser
 // on emscripten's POSIX layer. What differs between the two (CPUs, threads,
-// terminals) is in platform_posix_native.cc and platform_posix_web.cc.
+// terminals) is in posix_terminal.cc and web.cc.
 #include "base/platform.h"
 
 #include <algorithm>
@@ -25,6 +25,21 @@ namespace {
 
 int Fd(intptr_t handle) {
   return static_cast<int>(handle);
+}
+
+// Writes all `n` bytes to `fd`, going on after short and interrupted
+// writes: 0 when every byte was taken, or the error that stopped it (EIO
+// for a write that took nothing).
+int WriteAllTo(int fd, const char* data, size_t n) {
+  while (n > 0) {
+    const ssize_t written = ::write(fd, data, n);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return errno;
+    if (written == 0) return EIO;
+    data += written;
+    n -= static_cast<size_t>(written);
+  }
+  return 0;
 }
 
 int OpenRetrying(const std::string& name, int flags) {
@@ -53,14 +68,23 @@ TFile TFile::OpenForReading(const std::string& name) {
 }
 
 TFile TFile::Open(const std::string& name, TOpenMode mode, TOsError* error) {
-  int flags = 0;
-  switch (mode) {
-    case TOpenMode::kReadWriteCreate: flags = O_RDWR | O_CREAT; break;
-    case TOpenMode::kReadOnly: flags = O_RDONLY; break;
-    case TOpenMode::kWriteOnly: flags = O_WRONLY; break;
-    case TOpenMode::kWriteTruncateCreate: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-  }
+  // Write only, not read and write: a FIFO opened so waits for a reader,
+  // and a reader that goes away shows as a failed write.
+  const int flags = mode == TOpenMode::kWriteCreate ? O_WRONLY | O_CREAT | O_NOCTTY : O_RDONLY;
   const int fd = OpenRetrying(name, flags);
+  if (fd < 0) {
+    *error = errno;
+    return TFile();
+  }
+  return TFile(fd);
+}
+
+TFile TFile::OpenAgainForReading(TOsError* error) const {
+  // The link under /proc/self/fd reaches the open file itself, whatever
+  // its name reaches now. (In the browser it leads back to the name, in a
+  // file system that only this process sees; under Node.js it is the host's
+  // link for a descriptor of that number, which may be another file.)
+  const int fd = OpenRetrying("/proc/self/fd/" + FormatInt(Fd(handle_)), O_RDONLY | O_NOCTTY);
   if (fd < 0) {
     *error = errno;
     return TFile();
@@ -97,7 +121,7 @@ size_t TFile::ReadAt(uint64_t offset, char* buffer, size_t n) {
     const ssize_t more =
         ::pread(Fd(handle_), buffer + got, n - got, static_cast<off_t>(offset + got));
     if (more < 0 && errno == EINTR) continue;
-    if (more < 0) throw EReadError();
+    if (more < 0) throw EReadError(errno);
     if (more == 0) break;
     got += static_cast<size_t>(more);
   }
@@ -126,18 +150,12 @@ size_t TFile::Read(char* buffer, size_t n) {
   for (;;) {
     ssize_t got = ::read(Fd(handle_), buffer, n);
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw EReadError();
+    if (errno != EINTR) throw EReadError(errno);
   }
 }
 
 void TFile::WriteAll(const char* data, size_t n) {
-  while (n > 0) {
-    ssize_t written = ::write(Fd(handle_), data, n);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw EWriteError();
-    data += written;
-    n -= static_cast<size_t>(written);
-  }
+  if (WriteAllTo(Fd(handle_), data, n) != 0) throw EWriteError();
 }
 
 void TFile::Close() {
@@ -151,22 +169,13 @@ void TFile::Close() {
 TStdStream::TStdStream(TStdStreamId id) noexcept : handle_(id == TStdStreamId::kOutput ? 1 : 2) {}
 
 void TStdStream::Write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) throw EInOutError(InOutErrorMessage(errno));
-    if (written == 0) throw EInOutError(InOutErrorMessage(EIO));
-    bytes.remove_prefix(static_cast<size_t>(written));
+  if (const int error = WriteAllTo(Fd(handle_), bytes.data(), bytes.size()); error != 0) {
+    throw EInOutError(InOutErrorMessage(error));
   }
 }
 
 void TStdStream::WriteNoThrow(std::string_view bytes) noexcept {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // nowhere left to report to
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
+  (void)WriteAllTo(Fd(handle_), bytes.data(), bytes.size());  // nowhere left to report to
 }
 
 // No console device of its own: the error channel is standard error.
@@ -196,12 +205,6 @@ std::string OptionText(std::string_view argument) {
 bool TextFileExists(const std::string& name) {
   struct stat info;
   return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-TEntryKind EntryKindOf(const std::string& name) {
-  struct stat info;
-  if (::stat(name.c_str(), &info) != 0) return TEntryKind::kMissing;
-  return S_ISREG(info.st_mode) ? TEntryKind::kRegular : TEntryKind::kOther;
 }
 
 bool IsPermissionError(TOsError error) {
