@@ -15,7 +15,7 @@ ci_packages_windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 l
   groff-base zip unzip)
 ci_packages_fuzz=(clang libclang-rt-14-dev)
 # The page's own build packages come with the commands of docs/browser.md.
-ci_packages_web=(googletest zip unzip chromium)
+ci_packages_web=(googletest zip unzip chromium firefox-esr)
 
 # ci_apt ARG...: apt-get, quietly, tried a second time after a network error.
 ci_apt() {

@@ -7,7 +7,7 @@
 // module broke down, 64 for options the page does not offer).
 import { writeFile } from 'node:fs/promises';
 import { basename } from 'node:path';
-import { chooseFile, connectBrowser, convert, downloadPdf, openPage, setControls } from './page_driver.mjs';
+import { chooseFile, connectBrowser, convert, downloadPdf, openPage, releaseBrowser, setControls } from './page_driver.mjs';
 
 // The controls for the command's options, or null when the page has none.
 function controlsFor(options) {
@@ -22,6 +22,7 @@ function controlsFor(options) {
     else if ((match = /^-mp(-?[0-9]+)$/i.exec(option))) controls['v-margin'] = match[1];
     else if ((match = /^-c([dmfn])$/i.exec(option))) controls.compression = match[1].toLowerCase();
     else if (/^-p$/i.test(option)) controls['page-numbers'] = true;
+    else if ((match = /^-e([asue])$/i.exec(option))) controls.encoding = match[1].toLowerCase();
     else return null;
   }
   return controls;
@@ -54,8 +55,9 @@ try {
   } else if (shown.href !== null) {
     throw new Error(`a PDF was offered after exit status ${status}`);
   }
+  if (page.errors.length) throw new Error(`the page's console: ${page.errors.join('\n')}`);
   await page.close();
 } finally {
-  await browser.disconnect();
+  await releaseBrowser(browser);
 }
 process.exit(status);

@@ -1,13 +1,14 @@
 // Times conversions in the page, from the click on #convert to the run's
 // end (the text read, converted and the PDF handed back), for comparing
 // with the native program; a measurement, never a test:
-//   node page_time.mjs <page URL> <text file> <runs> [option ...]
-// prints one line per run, in seconds.
-import { chooseFile, connectBrowser, openPage, setControls } from './page_driver.mjs';
+//   node page_time.mjs <page URL> <runs> <text file>... [control=value ...]
+// prints one line per run, in seconds; several text files are one batch.
+import { chooseFile, connectBrowser, openPage, releaseBrowser, setControls } from './page_driver.mjs';
 
-const [pageUrl, text, runs, ...options] = process.argv.slice(2);
+const [pageUrl, runs, ...rest] = process.argv.slice(2);
+const texts = rest.filter((argument) => !argument.includes('='));
 const controls = {};
-for (const option of options) {
+for (const option of rest.filter((argument) => argument.includes('='))) {
   const [id, value] = option.split('=');
   controls[id] = value === 'true' ? true : value;
 }
@@ -15,7 +16,7 @@ const browser = await connectBrowser();
 try {
   const page = await openPage(browser, pageUrl);
   await setControls(page, controls);
-  await chooseFile(page, text);
+  await chooseFile(page, ...texts);
   for (let run = 0; run < Number(runs); run++) {
     const seconds = await page.evaluate(() => new Promise((resolve) => {
       const button = document.getElementById('convert');
@@ -34,5 +35,5 @@ try {
   }
   await page.close();
 } finally {
-  await browser.disconnect();
+  await releaseBrowser(browser);
 }
