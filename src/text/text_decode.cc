@@ -19,6 +19,18 @@ uint16_t CodeInOrder(uint32_t c) {
   return kCodes[kRowStart[c >> 6] + (c & 0x3F)];
 }
 
+bool IsEucByte(unsigned b) {
+  return b >= 0xA1 && b <= 0xFE;
+}
+
+// The Shift-JIS code of the JIS X 0208 row `j1` and cell `j2` (21-7E),
+// unchecked: codes that code page 932 leaves undefined come out as they are.
+uint16_t ShiftJisOfJis(unsigned j1, unsigned j2) {
+  const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
+  const unsigned s2 = j2 + ((j1 & 1) ? (j2 >= 0x60 ? 0x20 : 0x1F) : 0x7E);
+  return static_cast<uint16_t>(s1 << 8 | s2);
+}
+
 constexpr uint16_t kGetaMark = 0x81AC;  // 〓: the typesetter's mark for a missing character
 constexpr uint32_t kIllFormed = 0xFFFFFFFF;
 
@@ -139,19 +151,46 @@ class TShiftJisWriter {
         continue;
       }
       if ((head & 0x80) != 0) break;
-      uint64_t word;
-      std::memcpy(&word, read, 8);
-      const uint64_t stops = NonAsciiBytesOfWord(word);
-      const size_t run = stops == 0 ? 8 : FirstMarkedByte(stops);
+      const size_t run = CopyAsciiOfWord(read, write);
       if (run == 0) break;  // the zero byte that ends the text
-      if (read - write >= 8 || read == write) {
-        std::memcpy(write, &word, 8);  // over bytes already read, or the same bytes
-      } else {
-        for (size_t i = 0; i < run; ++i) write[i] = read[i];
-      }
       read += run;
       write += run;
     }
+    return Keep(read, write);
+  }
+
+  // Converts from the read position on, as ConvertCommonUtf8 does, ASCII,
+  // JIS X 0208 pairs and half-width katakana in EUC-JP: two bytes in for
+  // two or one out.
+  bool ConvertCommonEucJp() {
+    if (end_ - read_ < 8) return false;
+    const unsigned char* read = p_ + read_;
+    const unsigned char* const last = p_ + (end_ - 8);
+    unsigned char* write = p_ + write_;
+    while (read <= last) {
+      const unsigned b1 = read[0], b2 = read[1];
+      if (IsEucByte(b1) && IsEucByte(b2)) {
+        const uint16_t code = ShiftJisOfJis(b1 - 0x80u, b2 - 0x80u);
+        write[0] = static_cast<unsigned char>(code >> 8);
+        write[1] = static_cast<unsigned char>(code);
+        write += 2;
+        read += 2;
+      } else if (b1 == 0x8E && b2 >= 0xA1 && b2 <= 0xDF) {
+        *write++ = static_cast<unsigned char>(b2);  // half-width katakana
+        read += 2;
+      } else {
+        if (b1 >= 0x80) break;
+        const size_t run = CopyAsciiOfWord(read, write);
+        if (run == 0) break;  // the zero byte that ends the text
+        read += run;
+        write += run;
+      }
+    }
+    return Keep(read, write);
+  }
+
+  // Moves the positions to `read` and `write`; true when reading went on.
+  bool Keep(const unsigned char* read, const unsigned char* write) {
     const size_t new_read = static_cast<size_t>(read - p_);
     const bool any = new_read != read_;
     read_ = new_read;
@@ -214,6 +253,22 @@ class TShiftJisWriter {
     const int bits = std::endian::native == std::endian::little ? std::countr_zero(marks)
                                                                 : std::countl_zero(marks);
     return static_cast<size_t>(bits) / 8;
+  }
+
+  // Copies the ASCII bytes of the word at `read`, at least eight bytes
+  // before the end, to `write`, at or behind it, and returns how many they
+  // are: 0 when the first byte is zero or >= 0x80.
+  static size_t CopyAsciiOfWord(const unsigned char* read, unsigned char* write) {
+    uint64_t word;
+    std::memcpy(&word, read, 8);
+    const uint64_t stops = NonAsciiBytesOfWord(word);
+    const size_t run = stops == 0 ? 8 : FirstMarkedByte(stops);
+    if (read - write >= 8 || read == write) {
+      std::memcpy(write, &word, 8);  // over bytes already read, or the same bytes
+    } else {
+      for (size_t i = 0; i < run; ++i) write[i] = read[i];
+    }
+    return run;
   }
 
   // Writes the nonzero code `code` (first byte low) at `at` without a
@@ -299,13 +354,10 @@ TDecodeReport DecodeUtf16(TByteBlock& text, bool big_endian) {
   return out.Finish();
 }
 
-bool IsEucByte(unsigned char b) {
-  return b >= 0xA1 && b <= 0xFE;
-}
-
 TDecodeReport DecodeEucJp(TByteBlock& text) {
   TShiftJisWriter out(text, 0);
   while (out.read() < out.end()) {
+    if (out.ConvertCommonEucJp()) continue;
     if (out.CopyAscii()) continue;
     const unsigned char* p = out.p() + out.read();
     const size_t left = out.end() - out.read();
@@ -316,13 +368,8 @@ TDecodeReport DecodeEucJp(TByteBlock& text) {
       out.Take(2);
       out.PutCode(b2);  // half-width katakana
     } else if (IsEucByte(b1) && IsEucByte(b2)) {
-      // JIS X 0208 row and cell to Shift-JIS, unchecked: codes that code
-      // page 932 leaves undefined go through as they are.
-      const unsigned j1 = b1 - 0x80u, j2 = b2 - 0x80u;
-      const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
-      const unsigned s2 = j2 + ((j1 & 1) ? (j2 >= 0x60 ? 0x20 : 0x1F) : 0x7E);
       out.Take(2);
-      out.PutCode(static_cast<uint16_t>(s1 << 8 | s2));
+      out.PutCode(ShiftJisOfJis(b1 - 0x80u, b2 - 0x80u));
     } else if (b1 == 0x8F && IsEucByte(b2) && left >= 3 && IsEucByte(p[2])) {
       out.Take(3);  // JIS X 0212, which Shift-JIS cannot hold
       out.Substitute();
