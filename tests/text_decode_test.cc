@@ -52,7 +52,9 @@ TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
       // Automatic: a mark, or well-formed UTF-8 with a byte >= 0x80.
       {'a', "\xE3\x81\x82", "\x82\xA0", 0, 0},
       {'a', "\x82\xA0\xE3\x81\x82", "\x82\xA0\xE3\x81\x82", 0, 0},
-      {'a', "\xE3\x81", "\xE3\x81", 0, 0},  // cut off at the end
+      {'a', "\xE3\x81", "\xE3\x81", 0, 0},                                    // cut off at the end
+      {'a', "\xE0\x80\xAFz", "\xE0\x80\xAFz", 0, 0},                          // overlong
+      {'a', "\xE3\x81\x82\xED\xA0\x80z", "\xE3\x81\x82\xED\xA0\x80z", 0, 0},  // a surrogate
       {'a', "\xEF\xBB\xBF\xFF", G, 1, 1},
       {'a', std::string("\xFF\xFE\x41\x00", 4), "A", 0, 0},
   };
