@@ -23,7 +23,7 @@ struct DecodeCase {
 };
 
 TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
-  const std::string G = kGeta;
+  const std::string G = kGeta, K = kKanaAndForms, KC = kTheirCodes;
   const DecodeCase cases[] = {
       {'s', "\xE3\x81\x82\xFF", "\xE3\x81\x82\xFF", 0, 0},
       // UTF-8: one substitute for each maximal subpart.
@@ -35,9 +35,10 @@ TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
       {'u', "\xE3\x81\r\n\xF0\x9F\x98", G + "\r\n" + G, 2, 1},
       {'u', "x\ry\n\r\xF0\x9F\x98\x80", "x\ry\n\r" + G, 1, 4},  // one substitute a character
       {'u', "a\xE3\x81" + std::string(1, '\0') + "\xFF", "a" + G, 1, 1},
-      {'u', "\xC2\xA5\xE2\x80\xBE\xC2\x80", "\x5C\x7E" + G, 1, 1},   // ¥ ‾, U+0080
-      {'u', kKanaAndForms + "a" + kKanaAndForms + "cd\xE0\x90\x81",  // an overlong form of U+0401
-       kTheirCodes + "a" + kTheirCodes + "cd" + G + G + G, 3, 1},
+      {'u', "\xC2\xA5\xE2\x80\xBE\xC2\x80", "\x5C\x7E" + G, 1, 1},  // ¥ ‾, U+0080
+      // Overlong forms of U+0401 before and after kana, a surrogate after them.
+      {'u', K + "a" + K + "\xE0\x90\x81" + "b\xE0\x90\x81" + K + "\xED\xA0\x80" + "cd",
+       KC + "a" + KC + G + G + G + "b" + G + G + G + KC + G + G + G + "cd", 9, 1},
       // UTF-16 by its mark; without one it is UTF-8.
       {'u', std::string("\xFF\xFE\x42\x30\x0A\x00\x3D\xD8\x00\xDE", 10), "\x82\xA0\n" + G, 1, 2},
       {'u', std::string("\xFE\xFF\x30\x42\xD8\x3D\x00\x41\xDE\x00\x00", 11),

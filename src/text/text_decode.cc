@@ -148,12 +148,27 @@ class TShiftJisWriter {
     const unsigned char* const last = p_ + (end_ - 8);  // where the last word starts
     unsigned char* write = p_ + write_;
     while (read <= last) {
-      const uint32_t head = read[0] | read[1] << 8 | static_cast<uint32_t>(read[2]) << 16 |
-                            static_cast<uint32_t>(read[3]) << 24;
+      uint64_t word = 0;  // the next eight bytes, the first lowest
+      for (int i = 7; i >= 0; --i) word = word << 8 | read[i];
       // A lead byte E0-EF and two continuation bytes: the character's bits
       // above its low six are the lead byte's low four and the second
       // byte's low six. Below 0x20 they are overlong forms; surrogates have
-      // no code.
+      // no code. Two such characters in a row are the most common case.
+      if ((word & 0xC0C0F0C0C0F0) == 0x8080E08080E0) {
+        const uint64_t row1 = (word & 0x0F) << 6 | (word >> 8 & 0x3F);
+        const uint64_t row2 = (word >> 18 & 0x3C0) | (word >> 32 & 0x3F);
+        if (row1 >= 0x20 && row2 >= 0x20) {
+          const uint16_t code1 = kCodes[kRowStart[row1] + (word >> 16 & 0x3F)];
+          const uint16_t code2 = kCodes[kRowStart[row2] + (word >> 40 & 0x3F)];
+          if (code1 != 0 && code2 != 0) {
+            write += PutCodeBehind(write, code1);
+            write += PutCodeBehind(write, code2);
+            read += 6;
+            continue;
+          }
+        }
+      }
+      const auto head = static_cast<uint32_t>(word);
       if ((head & 0xC0C0F0) == 0x8080E0) {
         const uint32_t row = (head & 0x0F) << 6 | (head >> 8 & 0x3F);
         if (row < 0x20) break;
