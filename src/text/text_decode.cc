@@ -145,7 +145,8 @@ class TShiftJisWriter {
   bool ConvertCommonUtf8() {
     if (end_ - read_ < 8) return false;
     const unsigned char* read = p_ + read_;
-    const unsigned char* const last = p_ + (end_ - 8);  // where the last word starts
+    const unsigned char* const end = p_ + end_;
+    const unsigned char* const last = end - 8;  // where the last word starts
     unsigned char* write = p_ + write_;
     while (read <= last) {
       uint64_t word = 0;  // the next eight bytes, the first lowest
@@ -179,7 +180,7 @@ class TShiftJisWriter {
         continue;
       }
       if ((head & 0x80) != 0) break;
-      const size_t run = CopyAsciiOfWord(read, write);
+      const size_t run = CopyAsciiRun(read, write, end);
       if (run == 0) break;  // the zero byte that ends the text
       read += run;
       write += run;
@@ -193,7 +194,8 @@ class TShiftJisWriter {
   bool ConvertCommonEucJp() {
     if (end_ - read_ < 8) return false;
     const unsigned char* read = p_ + read_;
-    const unsigned char* const last = p_ + (end_ - 8);
+    const unsigned char* const end = p_ + end_;
+    const unsigned char* const last = end - 8;
     unsigned char* write = p_ + write_;
     while (read <= last) {
       const unsigned b1 = read[0], b2 = read[1];
@@ -208,7 +210,7 @@ class TShiftJisWriter {
         read += 2;
       } else {
         if (b1 >= 0x80) break;
-        const size_t run = CopyAsciiOfWord(read, write);
+        const size_t run = CopyAsciiRun(read, write, end);
         if (run == 0) break;  // the zero byte that ends the text
         read += run;
         write += run;
@@ -283,10 +285,13 @@ class TShiftJisWriter {
     return static_cast<size_t>(bits) / 8;
   }
 
-  // Copies the ASCII bytes of the word at `read`, at least eight bytes
-  // before the end, to `write`, at or behind it, and returns how many they
-  // are: 0 when the first byte is zero or >= 0x80.
-  static size_t CopyAsciiOfWord(const unsigned char* read, unsigned char* write) {
+  // Copies the ASCII bytes from `read`, at least eight bytes before `end`,
+  // to `write`, at or behind it, and returns how many they are: 0 when the
+  // first byte is zero or >= 0x80. The first eight are looked at as a word;
+  // a longer run, rare between Japanese characters but the whole of an
+  // English text, goes on at AsciiRunLength's speed.
+  static size_t CopyAsciiRun(const unsigned char* read, unsigned char* write,
+                             const unsigned char* end) {
     uint64_t word;
     std::memcpy(&word, read, 8);
     const uint64_t stops = NonAsciiBytesOfWord(word);
@@ -296,7 +301,11 @@ class TShiftJisWriter {
     } else {
       for (size_t i = 0; i < run; ++i) write[i] = read[i];
     }
-    return run;
+    if (run < 8) return run;
+    const size_t rest = AsciiRunLength(reinterpret_cast<const char*>(read) + 8,
+                                       static_cast<size_t>(end - read) - 8);
+    if (read != write) std::memmove(write + 8, read + 8, rest);
+    return 8 + rest;
   }
 
   // Writes the nonzero code `code` (first byte low) at `at` without a
