@@ -10,6 +10,9 @@ namespace quilnote {
 namespace {
 
 const std::string kGeta = "\x81\xAC";
+// あいｱう！ and their codes: UTF-8 shrinks by two bytes or one.
+const std::string kKanaAndForms = "\xE3\x81\x82\xE3\x81\x84\xEF\xBD\xB1\xE3\x81\x86\xEF\xBC\x81";
+const std::string kTheirCodes = "\x82\xA0\x82\xA2\xB1\x82\xA4\x81\x49";
 
 struct DecodeCase {
   char letter;
@@ -20,7 +23,7 @@ struct DecodeCase {
 };
 
 TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
-  const std::string G = kGeta;
+  const std::string G = kGeta, K = kKanaAndForms, KC = kTheirCodes;
   const DecodeCase cases[] = {
       {'s', "\xE3\x81\x82\xFF", "\xE3\x81\x82\xFF", 0, 0},
       // UTF-8: one substitute for each maximal subpart.
@@ -33,6 +36,9 @@ TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
       {'u', "x\ry\n\r\xF0\x9F\x98\x80", "x\ry\n\r" + G, 1, 4},  // one substitute a character
       {'u', "a\xE3\x81" + std::string(1, '\0') + "\xFF", "a" + G, 1, 1},
       {'u', "\xC2\xA5\xE2\x80\xBE\xC2\x80", "\x5C\x7E" + G, 1, 1},  // ¥ ‾, U+0080
+      // Overlong forms of U+0401 before and after kana, a surrogate after them.
+      {'u', K + "a" + K + "\xE0\x90\x81" + "b\xE0\x90\x81" + K + "\xED\xA0\x80" + "cd",
+       KC + "a" + KC + G + G + G + "b" + G + G + G + KC + G + G + G + "cd", 9, 1},
       // UTF-16 by its mark; without one it is UTF-8.
       {'u', std::string("\xFF\xFE\x42\x30\x0A\x00\x3D\xD8\x00\xDE", 10), "\x82\xA0\n" + G, 1, 2},
       {'u', std::string("\xFE\xFF\x30\x42\xD8\x3D\x00\x41\xDE\x00\x00", 11),
@@ -47,18 +53,27 @@ TEST(TextDecodeTest, EachEncodingWithItsIllFormedSequences) {
       // Automatic: a mark, or well-formed UTF-8 with a byte >= 0x80.
       {'a', "\xE3\x81\x82", "\x82\xA0", 0, 0},
       {'a', "\x82\xA0\xE3\x81\x82", "\x82\xA0\xE3\x81\x82", 0, 0},
-      {'a', "\xE3\x81", "\xE3\x81", 0, 0},  // cut off at the end
+      {'a', "\xE3\x81", "\xE3\x81", 0, 0},                                    // cut off at the end
+      {'a', "\xE0\x80\xAFz", "\xE0\x80\xAFz", 0, 0},                          // overlong
+      {'a', "\xE3\x81\x82\xED\xA0\x80z", "\xE3\x81\x82\xED\xA0\x80z", 0, 0},  // a surrogate
       {'a', "\xEF\xBB\xBF\xFF", G, 1, 1},
       {'a', std::string("\xFF\xFE\x41\x00", 4), "A", 0, 0},
   };
   for (const DecodeCase& c : cases) {
-    TByteBlock block;
-    block.Append(c.in.data(), c.in.size());
-    const TDecodeReport report = DecodeText(block, c.letter, false);
-    const std::string why = std::string(1, c.letter) + " " + c.in;
-    EXPECT_TRUE(test::BytesEqual(c.out, block.view())) << why;
-    EXPECT_EQ(report.Substitutes, c.substitutes) << why;
-    EXPECT_EQ(report.FirstSubstituteLine, c.first_line) << why;
+    // Again with spaces after it, long enough for the loops that read a
+    // word at a time, where the text does not end before them.
+    const bool ends_early =
+        c.in.find('\0') != std::string::npos || c.in[0] == '\xFF' || c.in[0] == '\xFE';
+    for (const std::string& after : {std::string(), std::string(ends_early ? 0 : 9, ' ')}) {
+      TByteBlock block;
+      block.Append(c.in.data(), c.in.size());
+      block.Append(after.data(), after.size());
+      const TDecodeReport report = DecodeText(block, c.letter, false);
+      const std::string why = std::string(1, c.letter) + " " + c.in + after;
+      EXPECT_TRUE(test::BytesEqual(c.out + after, block.view())) << why;
+      EXPECT_EQ(report.Substitutes, c.substitutes) << why;
+      EXPECT_EQ(report.FirstSubstituteLine, c.first_line) << why;
+    }
   }
 }
 

@@ -38,13 +38,10 @@ size_t AsciiRunLength(const char* bytes, size_t n) {
 size_t AsciiRunLengthPortable(const char* bytes, size_t n) {
   size_t i = 0;
   if constexpr (std::endian::native == std::endian::little) {
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
     for (; i + 8 <= n; i += 8) {
       uint64_t word;
       std::memcpy(&word, bytes + i, 8);
-      // 0x80 in every byte that is zero or has its high bit set: adding 7F
-      // to the low seven bits carries into the high bit unless they are 0.
-      const uint64_t stops = (~((word & kLow7) + kLow7) & ~kLow7) | (word & ~kLow7);
+      const uint64_t stops = NonAsciiBytesOfWord(word);
       if (stops != 0) return i + static_cast<size_t>(std::countr_zero(stops)) / 8;
     }
   }

@@ -5,8 +5,17 @@
 #define QUILNOTE_TEXT_ASCII_RUN_H_
 
 #include <cstddef>
+#include <cstdint>
 
 namespace quilnote {
+
+// The high bit of each byte of `word` that is zero or >= 0x80, the others
+// clear: adding 7F to a byte's low seven bits carries into its high bit
+// unless they are all 0, and no carry crosses into the next byte.
+constexpr uint64_t NonAsciiBytesOfWord(uint64_t word) {
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  return (~((word & kLow7) + kLow7) & ~kLow7) | (word & ~kLow7);
+}
 
 // The number of leading bytes of bytes[0, n) that are 01-7F: the index of
 // the first zero byte or byte >= 0x80, or n. SSE2 looks at sixteen bytes at

@@ -1,5 +1,6 @@
 #include "text/text_decode.h"
 
+#include <bit>
 #include <cstring>
 
 #include "base/messages.h"
@@ -11,6 +12,24 @@ namespace quilnote {
 namespace {
 
 #include "text/cp932_table.inc"
+
+// The code of the character `c` < 0x10000 with its first byte low: 0 for
+// none, at most 0xFF for a one-byte code.
+uint16_t CodeInOrder(uint32_t c) {
+  return kCodes[kRowStart[c >> 6] + (c & 0x3F)];
+}
+
+bool IsEucByte(unsigned b) {
+  return b >= 0xA1 && b <= 0xFE;
+}
+
+// The Shift-JIS code of the JIS X 0208 row `j1` and cell `j2` (21-7E),
+// unchecked: codes that code page 932 leaves undefined come out as they are.
+uint16_t ShiftJisOfJis(unsigned j1, unsigned j2) {
+  const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
+  const unsigned s2 = j2 + ((j1 & 1) ? (j2 >= 0x60 ? 0x20 : 0x1F) : 0x7E);
+  return static_cast<uint16_t>(s1 << 8 | s2);
+}
 
 constexpr uint16_t kGetaMark = 0x81AC;  // 〓: the typesetter's mark for a missing character
 constexpr uint32_t kIllFormed = 0xFFFFFFFF;
@@ -60,6 +79,19 @@ bool IsUtf8WithNonAscii(const unsigned char* p, size_t n) {
   for (;;) {
     i += AsciiRunLength(reinterpret_cast<const char*>(p) + i, n - i);
     if (i == n || p[i] == 0) return non_ascii;
+    // Three-byte sequences, the most common: their bits above the low six
+    // must be 0x20 or more (no overlong form) and not those of a surrogate.
+    while (n - i >= 4) {
+      const uint32_t head = p[i] | p[i + 1] << 8 | static_cast<uint32_t>(p[i + 2]) << 16 |
+                            static_cast<uint32_t>(p[i + 3]) << 24;
+      if ((head & 0xC0C0F0) != 0x8080E0) break;
+      const uint32_t row = (head & 0x0F) << 6 | (head >> 8 & 0x3F);
+      if (row < 0x20 || (row >= 0x360 && row < 0x380)) return false;
+      non_ascii = true;
+      i += 3;
+    }
+    if (i == n || p[i] == 0) return non_ascii;
+    if (p[i] < 0x80) continue;
     uint32_t c;
     i += ReadUtf8(p + i, n - i, c);
     if (c == kIllFormed) return false;
@@ -102,26 +134,114 @@ class TShiftJisWriter {
     return true;
   }
 
-  // Converts the run of kana and kanji from the read position on, if any:
-  // three-byte characters led by E1-EC (whose second byte may be any
-  // continuation byte) with two-byte codes; false when there is none.
-  // The most common characters of a Japanese text, in a loop of its own
-  // that keeps its positions out of memory the bytes it writes could alias.
-  bool CopyKanaAndKanji() {
+  // Converts from the read position on what most Japanese texts are made
+  // of in UTF-8: ASCII, eight bytes at a time, and three-byte characters
+  // U+0800-U+FFFF that have a code (kana, kanji, full-width and half-width
+  // forms). Stops at anything else, at a zero byte and eight bytes before
+  // the end, which the caller's careful path takes; false when it converted
+  // nothing. Every character here writes no more bytes than it takes, so
+  // the writing stays behind the reading; it keeps its positions out of
+  // memory that the bytes it writes could alias.
+  bool ConvertCommonUtf8() {
+    if (end_ - read_ < 8) return false;
+    const unsigned char* read = p_ + read_;
+    const unsigned char* const end = p_ + end_;
+    const unsigned char* const last = end - 8;  // where the last word starts
+    unsigned char* write = p_ + write_;
+    while (read <= last) {
+      uint64_t word = 0;  // the next eight bytes, the first lowest
+      for (int i = 7; i >= 0; --i) word = word << 8 | read[i];
+      // A lead byte E0-EF and two continuation bytes: the character's bits
+      // above its low six are the lead byte's low four and the second
+      // byte's low six. Below 0x20 they are overlong forms; surrogates have
+      // no code. Two such characters in a row are the most common case.
+      if ((word & 0xC0C0F0C0C0F0) == 0x8080E08080E0) {
+        const uint64_t row1 = (word & 0x0F) << 6 | (word >> 8 & 0x3F);
+        const uint64_t row2 = (word >> 18 & 0x3C0) | (word >> 32 & 0x3F);
+        if (row1 >= 0x20 && row2 >= 0x20) {
+          const uint16_t code1 = kCodes[kRowStart[row1] + (word >> 16 & 0x3F)];
+          const uint16_t code2 = kCodes[kRowStart[row2] + (word >> 40 & 0x3F)];
+          if (code1 != 0 && code2 != 0) {
+            write += PutCodeBehind(write, code1);
+            write += PutCodeBehind(write, code2);
+            read += 6;
+            continue;
+          }
+        }
+      }
+      const auto head = static_cast<uint32_t>(word);
+      if ((head & 0xC0C0F0) == 0x8080E0) {
+        const uint32_t row = (head & 0x0F) << 6 | (head >> 8 & 0x3F);
+        if (row < 0x20) break;
+        const uint16_t code = kCodes[kRowStart[row] + (head >> 16 & 0x3F)];
+        if (code == 0) break;
+        write += PutCodeBehind(write, code);
+        read += 3;
+        continue;
+      }
+      if ((head & 0x80) != 0) break;
+      const size_t run = CopyAsciiRun(read, write, end);
+      if (run == 0) break;  // the zero byte that ends the text
+      read += run;
+      write += run;
+    }
+    return Keep(read, write);
+  }
+
+  // Converts from the read position on, as ConvertCommonUtf8 does, ASCII,
+  // JIS X 0208 pairs and half-width katakana in EUC-JP: two bytes in for
+  // two or one out.
+  bool ConvertCommonEucJp() {
+    if (end_ - read_ < 8) return false;
+    const unsigned char* read = p_ + read_;
+    const unsigned char* const end = p_ + end_;
+    const unsigned char* const last = end - 8;
+    unsigned char* write = p_ + write_;
+    while (read <= last) {
+      const unsigned b1 = read[0], b2 = read[1];
+      if (IsEucByte(b1) && IsEucByte(b2)) {
+        const uint16_t code = ShiftJisOfJis(b1 - 0x80u, b2 - 0x80u);
+        write[0] = static_cast<unsigned char>(code >> 8);
+        write[1] = static_cast<unsigned char>(code);
+        write += 2;
+        read += 2;
+      } else if (b1 == 0x8E && b2 >= 0xA1 && b2 <= 0xDF) {
+        *write++ = static_cast<unsigned char>(b2);  // half-width katakana
+        read += 2;
+      } else {
+        if (b1 >= 0x80) break;
+        const size_t run = CopyAsciiRun(read, write, end);
+        if (run == 0) break;  // the zero byte that ends the text
+        read += run;
+        write += run;
+      }
+    }
+    return Keep(read, write);
+  }
+
+  // Moves the positions to `read` and `write`; true when reading went on.
+  bool Keep(const unsigned char* read, const unsigned char* write) {
+    const size_t new_read = static_cast<size_t>(read - p_);
+    const bool any = new_read != read_;
+    read_ = new_read;
+    write_ = static_cast<size_t>(write - p_);
+    return any;
+  }
+
+  // Converts the UTF-16 units from the read position on that are
+  // characters with a code (two bytes in, at most two out); false when the
+  // first is none: a zero, a surrogate or a character without a code.
+  bool ConvertCommonUtf16(bool big_endian) {
     unsigned char* const p = p_;
     const size_t end = end_;
+    const size_t high = big_endian ? 0 : 1;
     size_t read = read_, write = write_;
-    while (end - read >= 3) {
-      const unsigned b0 = p[read], b1 = p[read + 1], b2 = p[read + 2];
-      if (b0 < 0xE1 || b0 > 0xEC || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) break;
-      const uint32_t c = (b0 & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (b2 & 0x3Fu);
-      const uint16_t code = kCodesOfPage[kPageOfHighByte[c >> 8]][c & 0xFF];
-      if (code <= 0xFF) break;  // a one-byte code or none
-      // Two bytes for three: the writing stays behind the reading.
-      p[write] = static_cast<unsigned char>(code >> 8);
-      p[write + 1] = static_cast<unsigned char>(code);
-      write += 2;
-      read += 3;
+    while (end - read >= 2) {
+      const uint32_t unit = static_cast<uint32_t>(p[read + high] << 8 | p[read + 1 - high]);
+      const uint16_t code = CodeInOrder(unit);
+      if (code == 0) break;
+      write += PutCodeBehind(p + write, code);
+      read += 2;
     }
     const bool any = read != read_;
     read_ = read;
@@ -155,6 +275,47 @@ class TShiftJisWriter {
  private:
   static unsigned char* Bytes(TByteBlock& block) {
     return reinterpret_cast<unsigned char*>(block.data());
+  }
+
+  // The index of the first byte of a word whose high bit is set in `marks`
+  // (one at least), as the word was loaded from memory.
+  static size_t FirstMarkedByte(uint64_t marks) {
+    const int bits = std::endian::native == std::endian::little ? std::countr_zero(marks)
+                                                                : std::countl_zero(marks);
+    return static_cast<size_t>(bits) / 8;
+  }
+
+  // Copies the ASCII bytes from `read`, at least eight bytes before `end`,
+  // to `write`, at or behind it, and returns how many they are: 0 when the
+  // first byte is zero or >= 0x80. The first eight are looked at as a word;
+  // a longer run, rare between Japanese characters but the whole of an
+  // English text, goes on at AsciiRunLength's speed.
+  static size_t CopyAsciiRun(const unsigned char* read, unsigned char* write,
+                             const unsigned char* end) {
+    uint64_t word;
+    std::memcpy(&word, read, 8);
+    const uint64_t stops = NonAsciiBytesOfWord(word);
+    const size_t run = stops == 0 ? 8 : FirstMarkedByte(stops);
+    if (read - write >= 8 || read == write) {
+      std::memcpy(write, &word, 8);  // over bytes already read, or the same bytes
+    } else {
+      for (size_t i = 0; i < run; ++i) write[i] = read[i];
+    }
+    if (run < 8) return run;
+    const size_t rest = AsciiRunLength(reinterpret_cast<const char*>(read) + 8,
+                                       static_cast<size_t>(end - read) - 8);
+    if (read != write) std::memmove(write + 8, read + 8, rest);
+    return 8 + rest;
+  }
+
+  // Writes the nonzero code `code` (first byte low) at `at` without a
+  // branch on its length and returns its length. A one-byte
+  // code also writes a zero after it, at most at the second byte of the
+  // character it stands for, so behind the reading, and written over next.
+  static size_t PutCodeBehind(unsigned char* at, uint16_t code) {
+    at[0] = static_cast<unsigned char>(code);
+    at[1] = static_cast<unsigned char>(code >> 8);
+    return 1 + (code > 0xFF);
   }
 
   void MakeRoom() {
@@ -192,10 +353,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 TDecodeReport DecodeUtf8(TByteBlock& text, size_t from) {
   TShiftJisWriter out(text, from);
   while (out.read() < out.end()) {
+    if (out.ConvertCommonUtf8()) continue;
     if (out.CopyAscii()) continue;
     const unsigned char* p = out.p() + out.read();
     if (*p == 0) break;
-    if (out.CopyKanaAndKanji()) continue;
     uint32_t c;
     out.Take(ReadUtf8(p, out.end() - out.read(), c));
     out.PutCharacter(c == kIllFormed ? 0 : c);
@@ -211,6 +372,7 @@ TDecodeReport DecodeUtf16(TByteBlock& text, bool big_endian) {
                       : static_cast<uint32_t>(p[1] << 8 | p[0]);
   };
   while (out.end() - out.read() >= 2) {
+    if (out.ConvertCommonUtf16(big_endian)) continue;
     const uint32_t unit = unit_at(out.read());
     if (unit == 0) return out.Finish();
     out.Take(2);
@@ -229,13 +391,10 @@ TDecodeReport DecodeUtf16(TByteBlock& text, bool big_endian) {
   return out.Finish();
 }
 
-bool IsEucByte(unsigned char b) {
-  return b >= 0xA1 && b <= 0xFE;
-}
-
 TDecodeReport DecodeEucJp(TByteBlock& text) {
   TShiftJisWriter out(text, 0);
   while (out.read() < out.end()) {
+    if (out.ConvertCommonEucJp()) continue;
     if (out.CopyAscii()) continue;
     const unsigned char* p = out.p() + out.read();
     const size_t left = out.end() - out.read();
@@ -246,13 +405,8 @@ TDecodeReport DecodeEucJp(TByteBlock& text) {
       out.Take(2);
       out.PutCode(b2);  // half-width katakana
     } else if (IsEucByte(b1) && IsEucByte(b2)) {
-      // JIS X 0208 row and cell to Shift-JIS, unchecked: codes that code
-      // page 932 leaves undefined go through as they are.
-      const unsigned j1 = b1 - 0x80u, j2 = b2 - 0x80u;
-      const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
-      const unsigned s2 = j2 + ((j1 & 1) ? (j2 >= 0x60 ? 0x20 : 0x1F) : 0x7E);
       out.Take(2);
-      out.PutCode(static_cast<uint16_t>(s1 << 8 | s2));
+      out.PutCode(ShiftJisOfJis(b1 - 0x80u, b2 - 0x80u));
     } else if (b1 == 0x8F && IsEucByte(b2) && left >= 3 && IsEucByte(p[2])) {
       out.Take(3);  // JIS X 0212, which Shift-JIS cannot hold
       out.Substitute();
@@ -275,7 +429,8 @@ TDecodeReport DecodeUnicode(TByteBlock& text) {
 
 uint16_t Cp932Code(uint32_t c) {
   if (c > 0xFFFF) return 0;
-  return kCodesOfPage[kPageOfHighByte[c >> 8]][c & 0xFF];
+  const uint16_t code = CodeInOrder(c);
+  return code <= 0xFF ? code : static_cast<uint16_t>(code << 8 | code >> 8);
 }
 
 char DetectedEncoding(std::string_view text) {
