@@ -3,14 +3,54 @@
 // createQuilnote, in the same script. The page sends
 //   { wasm: <WebAssembly.Module>, file: <File>, args: [<options>..., "in.txt", "out.pdf"] }
 // and receives { type: "pages", written, total } while pages are written,
-// then { type: "done", status, stdout, stderr, pdf } (bytes; pdf null when
-// none was written) or { type: "failed", message } when the module itself
-// broke down.
+// and { type: "piece", bytes } (the PDF's next bytes) as they are made,
+// then { type: "done", status, stdout, stderr, opened } (opened: whether
+// the program opened the PDF at all) or { type: "failed", message } when
+// the module itself broke down.
 'use strict';
 
 // Progress is posted at most this often (milliseconds), besides the first
 // and the last count.
 const PROGRESS_INTERVAL = 100;
+// The PDF goes to the page in pieces of this size as it is written, so no
+// whole copy of it stays in the worker.
+const PIECE_BYTES = 4 << 20;
+
+// A device at `path` whose bytes are posted to the page a piece at a time.
+// The program writes a device as it is, front to back, without reading,
+// cutting or locking it. Returns a function that posts the last piece and
+// tells whether the device was opened.
+function makePdfDevice(FS, path) {
+  let piece = new Uint8Array(PIECE_BYTES);
+  let filled = 0;
+  let opened = false;
+  const post = () => {
+    if (filled === 0) return;
+    const bytes = new Uint8Array(piece.buffer, 0, filled);
+    self.postMessage({ type: 'piece', bytes }, [piece.buffer]);
+    piece = new Uint8Array(PIECE_BYTES);
+    filled = 0;
+  };
+  const device = FS.makedev(64, 0);
+  FS.registerDevice(device, {
+    open: () => { opened = true; },
+    write: (stream, heap, offset, length) => {
+      for (let done = 0; done < length;) {
+        const take = Math.min(length - done, PIECE_BYTES - filled);
+        piece.set(new Uint8Array(heap.buffer, heap.byteOffset + offset + done, take), filled);
+        filled += take;
+        done += take;
+        if (filled === PIECE_BYTES) post();
+      }
+      return length;
+    },
+  });
+  FS.mkdev(path, 0o666, device);
+  return () => {
+    post();
+    return opened;
+  };
+}
 
 self.onmessage = async (event) => {
   const { wasm, file, args } = event.data;
@@ -46,35 +86,16 @@ self.onmessage = async (event) => {
     module.FS.mount(module.FS.filesystems.WORKERFS, { blobs: [{ name: 'in.txt', data: file }] },
       '/text');
     module.FS.symlink('/text/in.txt', '/in.txt');
-    // The PDF grows in the in-memory file system, by an eighth at a time
-    // past 1 MB: each step copies all of it. Doubling copies it about twice
-    // in all.
-    const memfs = module.FS.filesystems.MEMFS;
-    const expand = memfs.expandFileStorage;
-    memfs.expandFileStorage = (node, needed) =>
-      expand(node, Math.max(needed, 2 * (node.contents ? node.contents.length : 0)));
+    const finishPdf = makePdfDevice(module.FS, '/out.pdf');
     const status = module.callMain(args);
-    let pdf = null;
-    if (status === 0 && module.FS.analyzePath('/out.pdf').exists) {
-      // The file's own bytes, without the copy FS.readFile makes: its
-      // storage cut to the file's size where the browser can do that in
-      // place (ArrayBuffer.prototype.transfer), copied where not.
-      const node = module.FS.lookupPath('/out.pdf').node;
-      const contents = node.contents || new Uint8Array(0);
-      if (contents.byteOffset === 0 && typeof contents.buffer.transfer === 'function') {
-        pdf = new Uint8Array(contents.buffer.transfer(node.usedBytes));
-        node.contents = null;
-      } else {
-        pdf = contents.slice(0, node.usedBytes);
-      }
-    }
+    const opened = finishPdf();
     self.postMessage({
       type: 'done',
       status,
       stdout: Uint8Array.from(stdout),
       stderr: Uint8Array.from(stderr),
-      pdf,
-    }, pdf ? [pdf.buffer] : []);
+      opened,
+    });
   } catch (error) {
     self.postMessage({ type: 'failed', message: String((error && error.message) || error) });
   }
