@@ -322,8 +322,8 @@
     }
     row.querySelector('.details').open = messages.trim() !== '' && !substituted;
     if (result.pdf) {
-      // The Blob holds the PDF from here on; the pieces are let go.
-      result.pdf = new Blob(result.pdf, { type: 'application/pdf' });
+      // The worker's Blob, typed (its bytes are not copied).
+      result.pdf = new Blob([result.pdf], { type: 'application/pdf' });
       const url = URL.createObjectURL(result.pdf);
       urls.push(url);
       const save = row.querySelector('.save');
@@ -362,14 +362,10 @@
         if (batch) batch.workers.delete(worker);
         resolve(result);
       };
-      const pieces = [];  // the PDF as the worker sends it
       worker.onmessage = (event) => {
         const message = event.data;
         if (message.type === 'pages') onPages(message.written, message.total);
-        else if (message.type === 'piece') pieces.push(message.bytes);
-        else if (message.type === 'done') {
-          end({ ...message, pdf: message.status === 0 && message.opened ? pieces : null });
-        }
+        else if (message.type === 'done') end(message);
         else end({ status: null, message: message.message });
       };
       worker.onerror = (event) => {

@@ -3,52 +3,50 @@
 // createQuilnote, in the same script. The page sends
 //   { wasm: <WebAssembly.Module>, file: <File>, args: [<options>..., "in.txt", "out.pdf"] }
 // and receives { type: "pages", written, total } while pages are written,
-// and { type: "piece", bytes } (the PDF's next bytes) as they are made,
-// then { type: "done", status, stdout, stderr, opened } (opened: whether
-// the program opened the PDF at all) or { type: "failed", message } when
-// the module itself broke down.
+// then { type: "done", status, stdout, stderr, pdf } (pdf: a Blob, null
+// when none was written) or { type: "failed", message } when the module
+// itself broke down.
 'use strict';
 
 // Progress is posted at most this often (milliseconds), besides the first
 // and the last count.
 const PROGRESS_INTERVAL = 100;
-// The PDF goes to the page in pieces of this size as it is written, so no
-// whole copy of it stays in the worker.
+// The PDF is gathered in a Blob a piece of this size at a time as it is
+// written, so no whole copy of it stays in the worker's own memory.
 const PIECE_BYTES = 4 << 20;
 
-// A device at `path` whose bytes are posted to the page a piece at a time.
-// The program writes a device as it is, front to back, without reading,
-// cutting or locking it. Returns a function that posts the last piece and
-// tells whether the device was opened.
+// A device at `path` whose bytes go into a Blob a piece at a time (the
+// browser keeps a Blob's bytes outside the worker's memory). The program
+// writes a device as it is, front to back, without reading, cutting or
+// locking it. Returns a function that gives the Blob, or null when the
+// program never opened the device.
 function makePdfDevice(FS, path) {
-  let piece = new Uint8Array(PIECE_BYTES);
+  const piece = new Uint8Array(PIECE_BYTES);
   let filled = 0;
-  let opened = false;
-  const post = () => {
-    if (filled === 0) return;
-    const bytes = new Uint8Array(piece.buffer, 0, filled);
-    self.postMessage({ type: 'piece', bytes }, [piece.buffer]);
-    piece = new Uint8Array(PIECE_BYTES);
+  let pdf = null;
+  const keep = () => {
+    // Blob copies the bytes it is given: the piece is filled anew.
+    pdf = new Blob([pdf, piece.subarray(0, filled)]);
     filled = 0;
   };
   const device = FS.makedev(64, 0);
   FS.registerDevice(device, {
-    open: () => { opened = true; },
+    open: () => { pdf ||= new Blob([]); },
     write: (stream, heap, offset, length) => {
       for (let done = 0; done < length;) {
         const take = Math.min(length - done, PIECE_BYTES - filled);
         piece.set(new Uint8Array(heap.buffer, heap.byteOffset + offset + done, take), filled);
         filled += take;
         done += take;
-        if (filled === PIECE_BYTES) post();
+        if (filled === PIECE_BYTES) keep();
       }
       return length;
     },
   });
   FS.mkdev(path, 0o666, device);
   return () => {
-    post();
-    return opened;
+    if (pdf && filled > 0) keep();
+    return pdf;
   };
 }
 
@@ -86,15 +84,29 @@ self.onmessage = async (event) => {
     module.FS.mount(module.FS.filesystems.WORKERFS, { blobs: [{ name: 'in.txt', data: file }] },
       '/text');
     module.FS.symlink('/text/in.txt', '/in.txt');
+    // The program asks for the whole text in one read: it is taken from the
+    // File a piece at a time, so no second whole copy of it is made.
+    const workerfs = module.FS.filesystems.WORKERFS.stream_ops;
+    const readAll = workerfs.read;
+    workerfs.read = (stream, heap, offset, length, position) => {
+      let done = 0;
+      while (done < length) {
+        const got = readAll(stream, heap, offset + done, Math.min(length - done, PIECE_BYTES),
+          position + done);
+        if (got === 0) break;
+        done += got;
+      }
+      return done;
+    };
     const finishPdf = makePdfDevice(module.FS, '/out.pdf');
     const status = module.callMain(args);
-    const opened = finishPdf();
+    const pdf = finishPdf();
     self.postMessage({
       type: 'done',
       status,
       stdout: Uint8Array.from(stdout),
       stderr: Uint8Array.from(stderr),
-      opened,
+      pdf: status === 0 ? pdf : null,
     });
   } catch (error) {
     self.postMessage({ type: 'failed', message: String((error && error.message) || error) });
