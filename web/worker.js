@@ -11,8 +11,9 @@
 // Progress is posted at most this often (milliseconds), besides the first
 // and the last count.
 const PROGRESS_INTERVAL = 100;
-// The PDF is gathered in a Blob a piece of this size at a time as it is
-// written, so no whole copy of it stays in the worker's own memory.
+// The PDF is gathered in a Blob, and the text read from its File, a piece
+// of this size at a time, so no whole second copy of either is made in the
+// worker.
 const PIECE_BYTES = 4 << 20;
 
 // A device at `path` whose bytes go into a Blob a piece at a time (the
@@ -29,7 +30,10 @@ function makePdfDevice(FS, path) {
     pdf = new Blob([pdf, piece.subarray(0, filled)]);
     filled = 0;
   };
-  const device = FS.makedev(64, 0);
+  // A device number of its own, past those FS.createDevice gave the
+  // standard streams.
+  FS.createDevice.major ||= 64;
+  const device = FS.makedev(FS.createDevice.major++, 0);
   FS.registerDevice(device, {
     open: () => { pdf ||= new Blob([]); },
     write: (stream, heap, offset, length) => {
@@ -86,12 +90,12 @@ self.onmessage = async (event) => {
     module.FS.symlink('/text/in.txt', '/in.txt');
     // The program asks for the whole text in one read: it is taken from the
     // File a piece at a time, so no second whole copy of it is made.
-    const workerfs = module.FS.filesystems.WORKERFS.stream_ops;
-    const readAll = workerfs.read;
-    workerfs.read = (stream, heap, offset, length, position) => {
+    const fileOps = module.FS.filesystems.WORKERFS.stream_ops;
+    const readOnce = fileOps.read;
+    fileOps.read = (stream, heap, offset, length, position) => {
       let done = 0;
       while (done < length) {
-        const got = readAll(stream, heap, offset + done, Math.min(length - done, PIECE_BYTES),
+        const got = readOnce(stream, heap, offset + done, Math.min(length - done, PIECE_BYTES),
           position + done);
         if (got === 0) break;
         done += got;
