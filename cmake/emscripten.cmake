@@ -7,12 +7,16 @@
 include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 
 # Every failure of the converter is an exception that the front end
-# reports, so exceptions are thrown and caught, never turned into aborts.
-set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
+# reports, so exceptions are thrown and caught, never turned into aborts:
+# WebAssembly's own exceptions, which cost nothing until one is thrown (the
+# emulated ones route every call that may throw through JavaScript).
+# WebAssembly SIMD lets the SSE2 paths of the text scanners and the
+# hexadecimal writer compile as they do for x86-64.
+set(CMAKE_CXX_FLAGS_INIT "-fwasm-exceptions -msimd128 -msse2")
+set(CMAKE_C_FLAGS_INIT "-msimd128")
 # The module's memory grows with the text, up to what WebAssembly can address;
 # past that an allocation fails as std::bad_alloc, reported as out of memory.
-set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-fexceptions -sDISABLE_EXCEPTION_CATCHING=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fwasm-exceptions -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB")
 
 # Linking runs emscripten's JavaScript optimiser under Node.js, which needs
 # the acorn parser of Debian's node-acorn; a Node.js that is not Debian's

@@ -322,7 +322,7 @@
     }
     row.querySelector('.details').open = messages.trim() !== '' && !substituted;
     if (result.pdf) {
-      // The Blob holds the PDF from here on; the bytes are let go.
+      // The worker's Blob, typed (its bytes are not copied).
       result.pdf = new Blob([result.pdf], { type: 'application/pdf' });
       const url = URL.createObjectURL(result.pdf);
       urls.push(url);
