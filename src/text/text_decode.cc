@@ -82,8 +82,8 @@ bool IsUtf8WithNonAscii(const unsigned char* p, size_t n) {
     // Three-byte sequences, the most common: their bits above the low six
     // must be 0x20 or more (no overlong form) and not those of a surrogate.
     while (n - i >= 4) {
-      const uint32_t head = p[i] | p[i + 1] << 8 | static_cast<uint32_t>(p[i + 2]) << 16 |
-                            static_cast<uint32_t>(p[i + 3]) << 24;
+      const uint32_t head = uint32_t{p[i]} | uint32_t{p[i + 1]} << 8 | uint32_t{p[i + 2]} << 16 |
+                            uint32_t{p[i + 3]} << 24;
       if ((head & 0xC0C0F0) != 0x8080E0) break;
       const uint32_t row = (head & 0x0F) << 6 | (head >> 8 & 0x3F);
       if (row < 0x20 || (row >= 0x360 && row < 0x380)) return false;
