@@ -87,10 +87,6 @@ test('the encoding -ea finds, fed whole and byte by byte', () => {
       assert.equal(detector.finish(), expected, `${name}, pieces of ${size}`);
     }
   }
-  assert.equal(L.readingOf('u', 'shift_jis'), 'utf-8');
-  assert.equal(L.readingOf('u', 'utf-16be'), 'utf-16be');
-  assert.equal(L.readingOf('e', 'utf-8'), 'euc-jp');
-  assert.equal(L.readingOf('s', 'utf-8'), 'shift_jis');
 });
 
 // The command's -ea makes the same PDF as the letter the page's answer
